@@ -1,0 +1,94 @@
+// The rows of the file list: which files of a folder are shown, and with what
+// title and date.
+//
+// A Jw_cad external-transformation batch is a .bat file with "#jw" (any case)
+// within the first 10 characters of some line after the first; its title is
+// the first line without a leading "rem"/"echo" and a trailing "*".
+// Environment (.jwf) and layer (.jwl) files are titled by their first line
+// as it stands.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/linereader.h"
+
+namespace zel {
+
+// Filter index: the entries of the file-type box.
+enum FilterIndex : int { kFilterBatch = 0, kFilterJwf = 1, kFilterJwl = 2 };
+
+// The file pattern of a filter index: "*.bat", "*.jwf", "*.jwl".
+std::string FilterPattern(int filter_index);
+
+// A local time to the minute.
+struct LocalTime {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0;
+};
+// "yyyy/mm/dd hh:nn".
+std::string FormatListDate(const LocalTime& t);
+
+// The folder a file system enumerates, as "folder\pattern" with exactly one
+// "\" between them (a drive root held as "C:" or "C:\" gives "C:\*.bat").
+std::string ListSpec(const std::string& folder, const std::string& pattern);
+
+// Folder + "\" + name, with a trailing "\" of the folder dropped first.
+std::string JoinPath(const std::string& folder, const std::string& name);
+
+// One ordinary file found by an enumeration.
+struct DirEntry {
+  std::string name;  // cp932, without folder
+  std::uint64_t size = 0;
+};
+
+// An opened file: its bytes, size and modification time (local).
+struct OpenedFile {
+  std::unique_ptr<ByteSource> bytes;
+  std::uint64_t size = 0;
+  LocalTime modified;
+};
+
+// What the listing needs of the file system. Windows and the native tests
+// each provide one.
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  // The ordinary files (no folders, no hidden or system files) that match
+  // spec ("folder\*.ext", case-insensitive), in the system's order.
+  // False when the folder cannot be enumerated.
+  virtual bool ListFiles(const std::string& spec,
+                         std::vector<DirEntry>& out) = 0;
+  // Opens a file for reading; null when it cannot be opened.
+  virtual std::unique_ptr<OpenedFile> OpenRead(const std::string& path) = 0;
+};
+
+// A batch's title from its first line: " " + the line without its "rem" or
+// "echo" prefix and without a trailing "*".
+std::string BatchTitle(const std::string& first_line);
+
+// True when "#jw" in any letter case stands wholly within the first 10
+// characters of the line.
+bool HasJwMarker(const std::string& line);
+
+struct FileRow {
+  std::string title;  // cp932
+  std::string name;   // cp932
+  std::string date;   // "yyyy/mm/dd hh:nn"
+};
+
+constexpr std::size_t kMaxListRows = 300;
+
+struct FileListing {
+  std::vector<FileRow> rows;
+  // True when the listing stopped early: a file could not be opened or read,
+  // or a 301st row was due. The rows found before stay.
+  bool stopped = false;
+};
+
+// The rows for `folder` and `filter_index`, in enumeration order.
+FileListing BuildFileList(FileSystem& fs, const std::string& folder,
+                          int filter_index);
+
+}  // namespace zel
