@@ -1,0 +1,28 @@
+// Message boxes go through here, so in-process tests can answer them without
+// a person. End-to-end tests find the real dialog instead.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace zel {
+
+struct MessageRequest {
+  HWND owner;
+  std::wstring text;
+  std::wstring caption;
+  UINT flags;  // MB_* as for MessageBoxW
+};
+
+// Shows a message box (or asks the installed answerer) and returns the
+// button pressed, as MessageBoxW does.
+int ShowMessage(HWND owner, const std::wstring& text, const std::wstring& caption,
+                UINT flags);
+
+// Tests install an answerer; null restores real message boxes.
+using MessageAnswerer = std::function<int(const MessageRequest&)>;
+void SetMessageAnswerer(MessageAnswerer answerer);
+
+}  // namespace zel

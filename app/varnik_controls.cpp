@@ -1,0 +1,269 @@
+// Building the main window: controls at their design positions, menus,
+// image lists and fonts.
+#include <windowsx.h>
+
+#include "app/resource.h"
+#include "app/varnik_window.h"
+#include "app/win_text.h"
+#include "core/text.h"
+#include "platform/winops.h"
+
+namespace zel {
+
+namespace {
+
+// A design position in twips: left, top, width, height.
+struct TwipRect { int l, t, w, h; };
+
+HWND MakeChild(HWND parent, DWORD ex, const wchar_t* cls, const wchar_t* text,
+               DWORD style, int id, HINSTANCE inst) {
+  return CreateWindowExW(ex, cls, text, WS_CHILD | WS_CLIPSIBLINGS | style, 0, 0, 10, 10,
+                         parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), inst,
+                         nullptr);
+}
+
+}  // namespace
+
+void VarnikWindow::CreateControls() {
+  HINSTANCE inst = instance_;
+  auto place = [this](HWND h, TwipRect r) {
+    MoveWindow(h, ToPx(r.l), ToPx(r.t), ToPx(r.w), ToPx(r.h), FALSE);
+  };
+  auto label = [&](const char* text, TwipRect r) {
+    HWND h = MakeChild(hwnd_, 0, L"STATIC", WideUtf8(text).c_str(),
+                       WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE, -1, inst);
+    place(h, r);
+    return h;
+  };
+  auto edit = [&](int id, TwipRect r, DWORD extra = 0) {
+    HWND h = MakeChild(hwnd_, WS_EX_CLIENTEDGE, L"EDIT", L"",
+                       WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL | extra, id, inst);
+    place(h, r);
+    return h;
+  };
+
+  // Top strip: three rows between two etched lines.
+  Line2[0] = MakeChild(hwnd_, 0, L"STATIC", L"", WS_VISIBLE | SS_ETCHEDHORZ, -1, inst);
+  place(Line2[0], {0, 0, 12000, 30});
+  label2 = label("外部変形フォルダ", {60, 90, 1500, 300});
+  txt_gai = edit(kIdTxtGai, {1620, 90, 5400, 300}, ES_READONLY);
+  chk_smenu = MakeChild(hwnd_, 0, L"BUTTON", WideUtf8("カレントフォルダの移動(C)").c_str(),
+                        WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, kIdChkSmenu, inst);
+  place(chk_smenu, {7140, 90, 3300, 300});
+
+  LabelJww = label("JWWフォルダ", {60, 450, 1500, 300});
+  Txt_jww = edit(kIdTxtJww, {1620, 450, 2700, 300});
+  LabelEdit = label("エディター", {4440, 450, 900, 300});
+  Text_edit = edit(kIdTextEdit, {5400, 450, 1620, 300});
+  Label5 = label("Engine", {7140, 450, 700, 300});
+  txtengin = edit(kIdTxtengin, {7860, 450, 1500, 300}, ES_READONLY);
+
+  Combo1 = MakeChild(hwnd_, 0, WC_COMBOBOXW, L"",
+                     WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, kIdCombo1, inst);
+  place(Combo1, {60, 790, 3000, 2000});
+  for (const char* entry : {"外変バッチファイル| *.bat", "環境設定 ファイル | *.jwf",
+                            "レイヤ設定ファイル| *.jwl"})
+    SendMessageW(Combo1, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideUtf8(entry).c_str()));
+  Command3 = MakeChild(hwnd_, 0, L"BUTTON", L"", WS_VISIBLE | WS_TABSTOP | BS_ICON,
+                       kIdCommand3, inst);
+  place(Command3, {3120, 780, 420, 360});
+  Com_jwwinjwf = MakeChild(hwnd_, 0, L"BUTTON", L"JW_WIN.JWF", WS_TABSTOP, kIdComJwwinjwf, inst);
+  place(Com_jwwinjwf, {3600, 780, 1500, 360});
+  Command1 = MakeChild(hwnd_, 0, L"BUTTON", WideUtf8("キャンセル(ESC)").c_str(),
+                       WS_VISIBLE | WS_TABSTOP, kIdCommand1, inst);
+  place(Command1, {5200, 780, 1900, 360});
+  Line2[1] = MakeChild(hwnd_, 0, L"STATIC", L"", WS_VISIBLE | SS_ETCHEDHORZ, -1, inst);
+  place(Line2[1], {0, 1140, 12000, 30});
+
+  // Left column: drives, the favourites column and the tree.
+  drvList = MakeChild(hwnd_, 0, WC_COMBOBOXW, L"",
+                      WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, kIdDrvList, inst);
+  place(drvList, {0, 1155, 2790, 3000});
+  Label6 = MakeChild(hwnd_, 0, L"STATIC", L"", WS_VISIBLE | SS_CENTER | SS_NOTIFY, -1, inst);
+  place(Label6, {0, 1470, 600, 450});
+  Toolbar1 = MakeChild(hwnd_, 0, TOOLBARCLASSNAMEW, L"",
+                       WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_LIST | TBSTYLE_TOOLTIPS |
+                           TBSTYLE_WRAPABLE | CCS_VERT | CCS_NORESIZE | CCS_NOPARENTALIGN |
+                           CCS_NODIVIDER,
+                       kIdToolbar1, inst);
+  place(Toolbar1, {0, 1920, 600, 20 * 400});
+  TreeView1 = MakeChild(hwnd_, WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
+                        WS_VISIBLE | WS_TABSTOP | TVS_HASLINES | TVS_HASBUTTONS |
+                            TVS_LINESATROOT | TVS_SHOWSELALWAYS,
+                        kIdTreeView1, inst);
+
+  // The divider and the comment area.
+  Frame2 = MakeChild(hwnd_, 0, L"ZelvantoDivider", L"", WS_VISIBLE, -1, inst);
+  Frame3 = MakeChild(hwnd_, 0, L"ZelvantoFrame", L"", WS_VISIBLE | WS_CLIPCHILDREN, -1, inst);
+  Shape1 = MakeChild(Frame3, 0, L"STATIC", L"", WS_VISIBLE | SS_ETCHEDFRAME, -1, inst);
+  MoveWindow(Shape1, 0, 0, 400, ToPx(45), FALSE);
+  SBar1 = MakeChild(Frame3, 0, STATUSCLASSNAMEW, L"",
+                    WS_VISIBLE | CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER, kIdSBar1, inst);
+  MoveWindow(SBar1, 0, ToPx(45), 400, ToPx(300), FALSE);
+  // Two panels: "Coment" (the display mode of the comment pane) and "info".
+  int parts[2] = {ToPx(1200), -1};
+  SendMessageW(SBar1, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+  SendMessageW(SBar1, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(WideUtf8("コメント").c_str()));
+
+  Text1 = MakeChild(hwnd_, WS_EX_CLIENTEDGE, L"EDIT", L"",
+                    WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY |
+                        ES_AUTOVSCROLL,
+                    kIdText1, inst);
+  SetWindowPos(Text1, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+
+  // Right column: the file list.
+  ListView1 = MakeChild(hwnd_, WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+                        WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS |
+                            LVS_SINGLESEL,
+                        kIdListView1, inst);
+  LVCOLUMNW col{};
+  col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+  for (int i = 0; i < 3; ++i) {
+    col.cx = ToPx(2000);
+    col.iSubItem = i;
+    col.pszText = const_cast<wchar_t*>(L"");
+    SendMessageW(ListView1, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&col));
+  }
+
+  // One font for the fixed controls; the three panes get the user's fonts.
+  NONCLIENTMETRICSW ncm{};
+  ncm.cbSize = sizeof ncm;
+  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
+  ui_font_.reset(CreateFontIndirectW(&ncm.lfMessageFont));
+  EnumChildWindows(
+      hwnd_,
+      [](HWND child, LPARAM font) -> BOOL {
+        SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(font), FALSE);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(ui_font_.get()));
+
+  CreateImageLists();
+  FillToolbar();
+}
+
+void VarnikWindow::CreateImageLists() {
+  auto load = [this](HIMAGELIST list, int id, int size) {
+    HICON icon = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(id), IMAGE_ICON,
+                                               size, size, LR_DEFAULTCOLOR));
+    if (icon) {
+      ImageList_AddIcon(list, icon);
+      DestroyIcon(icon);
+    }
+  };
+  const int small = GetSystemMetricsForDpi(SM_CXSMICON, DpiOf(hwnd_));
+  ImageList1 = ImageList_Create(small, small, ILC_COLOR32 | ILC_MASK, 3, 0);
+  for (int id : {IDI_TREE_DRIVE, IDI_TREE_FOLDER, IDI_TREE_OPEN}) load(ImageList1, id, small);
+  TreeView_SetImageList(TreeView1, ImageList1, TVSIL_NORMAL);
+
+  const int big = GetSystemMetricsForDpi(SM_CXICON, DpiOf(hwnd_));
+  ImageList2 = ImageList_Create(big, big, ILC_COLOR32 | ILC_MASK, 2, 0);
+  for (int id : {IDI_LIST2_BAT, IDI_LIST2_JWF}) load(ImageList2, id, big);
+
+  // The toolbar's pictures come from the icons 121 to 127, in that order.
+  ImageList3 = ImageList_Create(small, small, ILC_COLOR32 | ILC_MASK, 7, 0);
+  for (int id = IDI_TOOL_FIRST; id < IDI_TOOL_FIRST + 7; ++id) load(ImageList3, id, small);
+
+  // Window icons for the three filters: pictures 1 and 2 of ImageList2 and
+  // the program's own icon for layer files.
+  icons_[0].reset(ImageList_GetIcon(ImageList2, 0, ILD_NORMAL));
+  icons_[1].reset(ImageList_GetIcon(ImageList2, 1, ILD_NORMAL));
+  icons_[2].reset(static_cast<HICON>(
+      LoadImageW(instance_, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, big, big, LR_DEFAULTCOLOR)));
+}
+
+void VarnikWindow::FillToolbar() {
+  SendMessageW(Toolbar1, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+  SendMessageW(Toolbar1, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(ImageList3));
+  SendMessageW(Toolbar1, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS);
+  std::array<TBBUTTON, kToolButtonCount> buttons{};
+  for (int i = 0; i < kToolButtonCount; ++i) {
+    buttons[i].iBitmap = I_IMAGENONE;
+    buttons[i].idCommand = kCmdToolButtonFirst + i;
+    buttons[i].fsState = TBSTATE_ENABLED | TBSTATE_WRAP;
+    buttons[i].fsStyle = BTNS_BUTTON | BTNS_SHOWTEXT;
+    buttons[i].iString = reinterpret_cast<INT_PTR>(L"");
+  }
+  SendMessageW(Toolbar1, TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
+  // Before any settings are read the first four buttons invite a
+  // registration.
+  for (int i = 0; i < 4; ++i) tool_tips_[i] = WideUtf8("[CTRL+Lクリック]で登録");
+}
+
+void VarnikWindow::CreateMenus() {
+  auto item = [](HMENU m, UINT id, const char* text) {
+    AppendMenuW(m, MF_STRING, id, WideUtf8(text).c_str());
+  };
+  // The list's context menu.
+  context = CreatePopupMenu();
+  HMENU files = CreatePopupMenu();
+  for (int i = 0; i < 14; ++i) {
+    std::string caption = i < 9 ? "file" + std::to_string(i + 1) : "";
+    item(files, kCmdKanrenfileFirst + i, caption.c_str());
+  }
+  AppendMenuW(context, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(files),
+              WideUtf8("関連ファイル編集").c_str());
+  item(context, kCmdBatedit, "ＡＬＬ");
+  AppendMenuW(context, MF_SEPARATOR, 0, nullptr);
+  item(context, kCmdMnuRemame, "名称の変更");
+  item(context, kCmdMSaisin, "最新の情報に更新");
+  AppendMenuW(context, MF_SEPARATOR, 0, nullptr);
+  item(context, kCmdDebRun, "デバッグモードで実行");
+  item(context, kCmdNmuTmpOut, "JWC_TEMP.TXTの書き出し");
+  item(context, kCmdAddcome, "コメントを挿入(Ver UP用)");
+  item(context, kCmdAddcomebubun, "コメントを挿入(部分有効)");
+  item(context, kCmdFilekill, "削除");
+
+  // The tree's context menu.
+  tree = CreatePopupMenu();
+  item(tree, kCmdFoldaopen, "フォルダを開く");
+  AppendMenuW(tree, MF_SEPARATOR, 0, nullptr);
+  item(tree, kCmdChildfoldaseek, "下位フォルダ追加検索");
+  item(tree, kCmdFoldel, "フォルダ非表示");
+
+  // The menu bar. The two context menus live outside it: they are hidden
+  // from the bar and only ever opened by right clicks.
+  menu_bar = CreateMenu();
+  item(menu_bar, kCmdEndd, "終了(&X)");
+  HMENU samples = CreatePopupMenu();
+  item(samples, kCmdJwwSmpl, "Jww_smpl.bat(&B)");
+  item(samples, kCmdSJwf, "Sample.jwf(&F)");
+  item(samples, kCmdSJwl, "Sample.jwL(&L)");
+  item(samples, kCmdKJwm, "Keisan.jwm(&M)");
+  item(samples, kCmdMnuOpt4, "JW_OPT4.DAT(&O)");
+  AppendMenuW(samples, MF_SEPARATOR, 0, nullptr);
+  item(samples, kCmdJwwinTxt, "Jw_win.txt(&J)");
+  AppendMenuW(samples, MF_SEPARATOR, 0, nullptr);
+  item(samples, kCmdJwctemp, "JWC_TEMP.TXT(&P)");
+  item(samples, kCmdVnkTempBat, "_VNKtemp.bat(&T)");
+  AppendMenuW(menu_bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(samples), L"Samples(&S)");
+  HMENU moption = CreatePopupMenu();
+  item(moption, kCmdFolderseek, "ツリー初期化・フォルダ検索");
+  item(moption, kCmdJwfOut, "JW_WIN.JWFの書出し");
+  item(moption, kCmdMnuOption, "オプション...");
+  AppendMenuW(menu_bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(moption),
+              WideUtf8("設定(&O)").c_str());
+  item(menu_bar, kCmdVer, "Ver 3.73");
+  SetMenu(hwnd_, menu_bar);
+}
+
+void VarnikWindow::ApplyFonts() {
+  auto make = [this](const FontSetting& f) {
+    LOGFONTW lf{};
+    lf.lfHeight = -MulDiv(static_cast<int>(f.size * 100 + 0.5), DpiOf(hwnd_), 7200);
+    lf.lfWeight = f.bold ? FW_BOLD : FW_NORMAL;
+    lf.lfItalic = f.italic ? TRUE : FALSE;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    std::wstring face = Wide(f.name);
+    wcsncpy(lf.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+    return CreateFontIndirectW(&lf);
+  };
+  tree_font_.reset(make(settings_.Treefont));
+  list_font_.reset(make(settings_.ListFont));
+  come_font_.reset(make(settings_.ComeFont));
+  SendMessageW(TreeView1, WM_SETFONT, reinterpret_cast<WPARAM>(tree_font_.get()), TRUE);
+  SendMessageW(ListView1, WM_SETFONT, reinterpret_cast<WPARAM>(list_font_.get()), TRUE);
+  SendMessageW(Text1, WM_SETFONT, reinterpret_cast<WPARAM>(come_font_.get()), TRUE);
+}
+
+}  // namespace zel

@@ -1,0 +1,300 @@
+// Loading, saving and closing the main window.
+#include <windowsx.h>
+
+#include <cmath>
+
+#include "app/ui_service.h"
+#include "app/varnik_window.h"
+#include "app/win_text.h"
+#include "core/linereader.h"
+#include "core/text.h"
+#include "core/words.h"
+#include "platform/files.h"
+#include "platform/winops.h"
+#include "tray/tray_window.h"
+
+namespace zel {
+
+namespace {
+
+constexpr char kSettingsFile[] = "Varnik.ini";
+
+// Column display positions: "1 2 3" style words to an order array.
+bool ColumnOrderFromPositions(const Words& w, int order[3]) {
+  int seen = 0;
+  for (int column = 0; column < 3; ++column) {
+    if (w[column].empty()) return false;
+    char* end = nullptr;
+    long pos = std::strtol(w[column].c_str(), &end, 10);
+    if (*end != '\0' || pos < 1 || pos > 3 || (seen & (1 << pos))) return false;
+    seen |= 1 << pos;
+    order[pos - 1] = column;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string VarnikWindow::CurrentFolder() const { return current_folder_; }
+
+int VarnikWindow::FilterIndex() const {
+  int i = static_cast<int>(SendMessageW(Combo1, CB_GETCURSEL, 0, 0));
+  return i < 0 ? 0 : i;
+}
+
+void VarnikWindow::LoadSequence() {
+  IsLoading = true;
+  SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
+  ListView_SetExtendedListViewStyleEx(
+      ListView1, 0,
+      ListView_GetExtendedListViewStyle(ListView1) | LVS_EX_FULLROWSELECT |
+          LVS_EX_HEADERDRAGDROP | LVS_EX_ONECLICKACTIVATE | LVS_EX_SUBITEMIMAGES);
+
+  program_folder_ = program_folder_override_.empty() ? ModuleFolder() : program_folder_override_;
+  LoadSettings();
+
+  const char* defaults[3] = {"タイトル", "ファイル名", "日付"};
+  std::string* captions[3] = {&settings_.Column1, &settings_.Column2, &settings_.Column3};
+  for (int i = 0; i < 3; ++i)
+    if (captions[i]->empty()) *captions[i] = J(defaults[i]);
+  for (int i = 0; i < 3; ++i) {
+    std::wstring text = Wide(*captions[i]);
+    LVCOLUMNW col{};
+    col.mask = LVCF_TEXT;
+    col.pszText = text.data();
+    SendMessageW(ListView1, LVM_SETCOLUMNW, i, reinterpret_cast<LPARAM>(&col));
+  }
+
+  // A window saved far off the screen comes back at a safe place.
+  RECT r;
+  GetWindowRect(hwnd_, &r);
+  const int dpi = DpiOf(hwnd_);
+  if (PixelsToTwips(r.top, dpi) < -10 || PixelsToTwips(r.left, dpi) < -10)
+    SetWindowPos(hwnd_, nullptr, TwipsToPixels(1000, dpi), TwipsToPixels(1000, dpi), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+  if (settings_.Frame2left <= 0 || settings_.Frame3Top <= 0) {
+    settings_.Frame2left = 2790;
+    settings_.Frame3Top = 3120;
+  }
+  frame2_left_ = settings_.Frame2left;
+  frame3_top_ = settings_.Frame3Top;
+
+  SetCtlTextU(Label6, "お気に入り\r\nフォルダ");
+  SetCtlTextU(Text1,
+              "お気に入りフォルダは、\r\n[登録:Ctrl+マウスLクリック]\r\n[解除:Shift+マウスLクリック]");
+
+  // A folder argument (its second character is ":") becomes the current
+  // folder in short upper-case form; a second one wins.
+  Words words = SplitWords(arguments_);
+  for (int w = 0; w < 2; ++w) {
+    if (CharCount(words[w]) >= 2 && MidChars(words[w], 1, 1) == ":") {
+      if (auto s = ShortFolderPath(words[w])) settings_.gaihenfolder = AsciiUpper(*s);
+    }
+  }
+
+  SetCtlText(Txt_jww, settings_.jwwfolder);  // also sets JwwDrive and the wrapper path
+  OnJwwFolderChange();
+  current_folder_ = settings_.gaihenfolder;
+  SetCtlText(txt_gai, current_folder_);
+
+  bool jwf_mode = EqualsNoCase(words[0], "/jwf") || EqualsNoCase(words[1], "/jwf");
+  SelectFilter(jwf_mode ? 1 : 0);
+  SelectDrive(LeftChars(current_folder_, 2));
+  IsLoading = false;
+
+  LoadTreeCache();
+  frmtask_ = new TrayWindow();
+  frmtask_->Create(instance_);
+  SelectTreeNode(AsciiUpper(current_folder_));
+  RefreshFileList();
+  ApplyColumnLayout();
+
+  SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
+  int show = SW_SHOWNORMAL;
+  if (settings_.win == 1) show = SW_SHOWMINIMIZED;
+  if (settings_.win == 2) show = SW_SHOWMAXIMIZED;
+  ShowWindow(hwnd_, show);
+  OnResize();
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+  SetFocus(ListView1);
+}
+
+void VarnikWindow::LoadSettings() {
+  RECT r;
+  GetWindowRect(hwnd_, &r);
+  const int dpi = DpiOf(hwnd_);
+  settings_ = DefaultSettings(zel::CurrentFolder(), kToolButtonCount);
+  // Values the file does not give keep the window's own.
+  settings_.Top = static_cast<float>(PixelsToTwips(r.top, dpi));
+  settings_.Left = static_cast<float>(PixelsToTwips(r.left, dpi));
+  settings_.Height = static_cast<float>(PixelsToTwips(r.bottom - r.top, dpi));
+  settings_.Width = static_cast<float>(PixelsToTwips(r.right - r.left, dpi));
+
+  std::string bytes;
+  std::vector<std::string> lines;
+  bool opened = ReadWholeFile(program_folder_ + "\\" + kSettingsFile, bytes);
+  if (opened) lines = SplitLines(bytes);
+  ParseSettings(opened ? &lines : nullptr, settings_);
+  ApplySettingsFallbacks(settings_, zel::CurrentFolder());
+
+  // Position and size apply to a window in the normal state only.
+  if (settings_.win != 1 && settings_.win != 2) {
+    SetWindowPos(hwnd_, nullptr, TwipsToPixels(settings_.Left, dpi),
+                 TwipsToPixels(settings_.Top, dpi), TwipsToPixels(settings_.Width, dpi),
+                 TwipsToPixels(settings_.Height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  ApplyFonts();
+  Button_SetCheck(chk_smenu, settings_.foldermove ? BST_CHECKED : BST_UNCHECKED);
+  SetCtlText(Text_edit, settings_.editor);
+
+  for (int i = 0; i < kToolButtonCount; ++i) {
+    const ToolButtonSetting& b = settings_.Tools[i];
+    std::wstring caption = Wide(b.caption);
+    TBBUTTONINFOW info{};
+    info.cbSize = sizeof info;
+    info.dwMask = TBIF_TEXT | TBIF_IMAGE;
+    info.pszText = caption.data();
+    info.iImage = b.image > 0 && b.image <= 7 ? b.image - 1 : I_IMAGENONE;
+    SendMessageW(Toolbar1, TB_SETBUTTONINFOW, kCmdToolButtonFirst + i,
+                 reinterpret_cast<LPARAM>(&info));
+    if (!b.tooltip.empty() || !b.key.empty()) tool_tips_[i] = Wide(b.tooltip);
+  }
+  SendMessageW(Toolbar1, TB_AUTOSIZE, 0, 0);
+}
+
+void VarnikWindow::ApplyColumnLayout() {
+  const Settings& s = settings_;
+  if (s.ColumnHead1W != 0 && s.ColumnHead2W != 0 && s.ColumnHead3W != 0) {
+    ListView_SetColumnWidth(ListView1, 0, ToPx(s.ColumnHead1W));
+    ListView_SetColumnWidth(ListView1, 1, ToPx(s.ColumnHead2W));
+    ListView_SetColumnWidth(ListView1, 2, ToPx(s.ColumnHead3W));
+    int order[3];
+    if (ColumnOrderFromPositions(SplitWords(s.ColumnPos), order))
+      ListView_SetColumnOrderArray(ListView1, 3, order);
+  } else {
+    for (int i = 0; i < 3; ++i) ListView_SetColumnWidth(ListView1, i, ToPx(2000));
+  }
+}
+
+void VarnikWindow::GatherLiveSettings() {
+  Settings& s = settings_;
+  s.editor = GetCtlText(Text_edit);
+  s.jwwfolder = GetCtlText(Txt_jww);
+  s.gaihenfolder = GetCtlText(txt_gai);
+  s.foldermove = Button_GetCheck(chk_smenu) == BST_CHECKED ? 1 : 0;
+  s.win = IsIconic(hwnd_) ? 1 : IsZoomed(hwnd_) ? 2 : 0;
+  // A minimised or maximised window is saved with its normal position, so
+  // restoring it later finds the place the user chose.
+  WINDOWPLACEMENT wp{};
+  wp.length = sizeof wp;
+  RECT r;
+  GetWindowRect(hwnd_, &r);
+  if (s.win != 0 && GetWindowPlacement(hwnd_, &wp)) r = wp.rcNormalPosition;
+  const int dpi = DpiOf(hwnd_);
+  s.Top = static_cast<float>(PixelsToTwips(r.top, dpi));
+  s.Left = static_cast<float>(PixelsToTwips(r.left, dpi));
+  s.Height = static_cast<float>(PixelsToTwips(r.bottom - r.top, dpi));
+  s.Width = static_cast<float>(PixelsToTwips(r.right - r.left, dpi));
+
+  float* widths[3] = {&s.ColumnHead1W, &s.ColumnHead2W, &s.ColumnHead3W};
+  for (int i = 0; i < 3; ++i)
+    *widths[i] = static_cast<float>(std::round(ToTwips(ListView_GetColumnWidth(ListView1, i))));
+  int order[3] = {0, 1, 2};
+  ListView_GetColumnOrderArray(ListView1, 3, order);
+  int position[3] = {1, 2, 3};
+  for (int p = 0; p < 3; ++p)
+    if (order[p] >= 0 && order[p] < 3) position[order[p]] = p + 1;
+  std::string pos = std::to_string(position[0]) + " " + std::to_string(position[1]) + " " +
+                    std::to_string(position[2]);
+  pos.resize(10, ' ');
+  s.ColumnPos = pos;
+
+  std::string* captions[3] = {&s.Column1, &s.Column2, &s.Column3};
+  for (int i = 0; i < 3; ++i) {
+    wchar_t buf[256] = L"";
+    LVCOLUMNW col{};
+    col.mask = LVCF_TEXT;
+    col.pszText = buf;
+    col.cchTextMax = 255;
+    if (SendMessageW(ListView1, LVM_GETCOLUMNW, i, reinterpret_cast<LPARAM>(&col)))
+      *captions[i] = Narrow(buf);
+  }
+  s.Frame2left = static_cast<float>(frame2_left_);
+  s.Frame3Top = static_cast<float>(frame3_top_);
+}
+
+void VarnikWindow::Savecfg() {
+  if (!hwnd_) return;
+  GatherLiveSettings();
+  const std::string path = program_folder_ + "\\" + kSettingsFile;
+  if (WriteFileAtomic(path, FormatSettings(settings_))) return;
+  // The old file is still whole; say so once per close, not once per save.
+  if (save_failure_reported_) return;
+  save_failure_reported_ = true;
+  ShowMessage(hwnd_,
+              WideUtf8("設定を保存できませんでした。\r\n以前の設定ファイルはそのまま残っています。\r\n\r\n") +
+                  Wide(path),
+              L"Zelvanto", MB_OK | MB_ICONWARNING);
+}
+
+void VarnikWindow::CloseByBootMode() {
+  SetCurrentFolder(program_folder_);
+  save_failure_reported_ = false;
+  Savecfg();
+  switch (settings_.Bootmode) {
+    case 0:
+      SetCurrentFolder(program_folder_);
+      Unload();
+      break;
+    case 1:
+      ShowWindow(hwnd_, SW_HIDE);
+      break;
+    case 2:
+      ShowWindow(hwnd_, SW_MINIMIZE);
+      break;
+    case 3:
+      SetWindowPos(hwnd_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+      break;
+  }
+  save_failure_reported_ = false;
+}
+
+void VarnikWindow::Unload() {
+  if (unloading_ || !hwnd_) return;
+  unloading_ = true;
+  SetCurrentFolder(program_folder_);
+  Savecfg();
+  if (frmtask_) {
+    delete frmtask_;
+    frmtask_ = nullptr;
+  }
+  DestroyWindow(hwnd_);
+}
+
+void VarnikWindow::SelectFilter(int index) {
+  SendMessageW(Combo1, CB_SETCURSEL, index, 0);
+  OnFilterChange();  // setting the index by code runs the handler too
+}
+
+void VarnikWindow::OnFilterChange() {
+  const int index = FilterIndex();
+  static const char* kFolderLabels[3] = {"外部変形フォルダ", "環境設定フォルダ", "ＪＷＬフォルダ"};
+  ShowWindow(Com_jwwinjwf, index == 1 ? SW_SHOW : SW_HIDE);
+  SetCtlTextU(label2, kFolderLabels[index]);
+  for (HWND h : {chk_smenu, txtengin, Label5}) ShowWindow(h, index == 0 ? SW_SHOW : SW_HIDE);
+  HICON icon = icons_[index].get();
+  SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  SendMessageW(Command3, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+  LoadTreeCache();
+  if (!IsLoading) RefreshFileList();
+}
+
+void VarnikWindow::OnJwwFolderChange() {
+  settings_.jwwfolder = GetCtlText(Txt_jww);
+  jww_drive_ = LeftChars(settings_.jwwfolder, 2);
+  wrapper_batch_path_ = settings_.jwwfolder + "\\_VNKtemp.bat";
+}
+
+}  // namespace zel

@@ -1,0 +1,107 @@
+// Laying out the panes: core/ computes, this file moves the windows.
+#include <map>
+
+#include "app/varnik_window.h"
+#include "platform/winops.h"
+
+namespace zel {
+
+int VarnikWindow::ToPx(double twips) const { return TwipsToPixels(twips, DpiOf(hwnd_)); }
+
+double VarnikWindow::ToTwips(int px) const { return PixelsToTwips(px, DpiOf(hwnd_)); }
+
+double VarnikWindow::ToolbarButtonWidth() const {
+  DWORD size = static_cast<DWORD>(SendMessageW(Toolbar1, TB_GETBUTTONSIZE, 0, 0));
+  return ToTwips(LOWORD(size));
+}
+
+void VarnikWindow::OnResize() {
+  if (IsLoading || !hwnd_) return;
+  RECT rc;
+  GetClientRect(hwnd_, &rc);
+  const double SW = ToTwips(rc.right), SH = ToTwips(rc.bottom);
+  for (HWND line : Line2) {
+    RECT lr;
+    GetWindowRect(line, &lr);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&lr), 2);
+    MoveWindow(line, lr.left, lr.top, ToPx(SW) - lr.left, lr.bottom - lr.top, TRUE);
+  }
+  // The divider starts from the saved position; a height that would be
+  // negative (a minimised window) is skipped.
+  frame2_left_ = settings_.Frame2left;
+  frame3_top_ = settings_.Frame3Top;
+  if (SH - 1155 >= 0) {
+    RECT dr;
+    GetWindowRect(Frame2, &dr);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&dr), 2);
+    MoveWindow(Frame2, ToPx(frame2_left_), dr.top, ToPx(kDividerThickness), ToPx(SH - 1155), TRUE);
+  }
+  ArrangePanes();
+}
+
+void VarnikWindow::ArrangePanes() {
+  RECT rc;
+  GetClientRect(hwnd_, &rc);
+  RECT shape, status;
+  GetWindowRect(Shape1, &shape);
+  GetWindowRect(SBar1, &status);
+  PaneInput in;
+  in.SW = ToTwips(rc.right);
+  in.SH = ToTwips(rc.bottom);
+  in.L = frame2_left_;
+  in.Y3 = frame3_top_;
+  in.W = ToolbarButtonWidth();
+  in.TextPosL = settings_.TextPosL;
+  in.shape_height = ToTwips(shape.bottom - shape.top);
+  in.status_height = ToTwips(status.bottom - status.top);
+  PaneLayout layout = zel::ArrangePanes(in);
+  frame2_left_ = layout.L;
+  frame3_top_ = layout.Y3;
+  ApplyPaneOps(layout);
+  if (layout.stored) {
+    settings_.Frame2left = static_cast<float>(layout.Frame2left);
+    settings_.Frame3Top = static_cast<float>(layout.Frame3Top);
+  }
+  InvalidateRect(Toolbar1, nullptr, TRUE);
+}
+
+void VarnikWindow::ApplyPaneOps(const PaneLayout& layout) {
+  std::map<Pane, HWND> windows = {
+      {Pane::kDivider, Frame2},   {Pane::kDriveList, drvList}, {Pane::kCommentArea, Frame3},
+      {Pane::kTree, TreeView1},   {Pane::kList, ListView1},    {Pane::kCommentBox, Text1},
+      {Pane::kShape, Shape1},     {Pane::kStatusBar, SBar1},   {Pane::kToolbar, Toolbar1},
+      {Pane::kToolbarLabel, Label6},
+  };
+  // Start from where each pane is now, in pixels of its parent.
+  std::map<Pane, RECT> rects;
+  for (const auto& [pane, h] : windows) {
+    RECT r;
+    GetWindowRect(h, &r);
+    MapWindowPoints(nullptr, GetParent(h), reinterpret_cast<POINT*>(&r), 2);
+    rects[pane] = r;
+  }
+  std::map<Pane, bool> touched;
+  for (const PaneOp& op : layout.ops) {
+    RECT& r = rects[op.pane];
+    const int v = ToPx(op.value);
+    switch (op.prop) {
+      case PaneProp::kLeft: r.right += v - r.left; r.left = v; break;
+      case PaneProp::kTop: r.bottom += v - r.top; r.top = v; break;
+      case PaneProp::kWidth: r.right = r.left + v; break;
+      case PaneProp::kHeight: r.bottom = r.top + v; break;
+      case PaneProp::kVisible:
+        ShowWindow(windows[op.pane], op.value != 0 ? SW_SHOWNA : SW_HIDE);
+        continue;
+    }
+    touched[op.pane] = true;
+  }
+  for (const auto& [pane, moved] : touched) {
+    if (!moved) continue;
+    const RECT& r = rects[pane];
+    MoveWindow(windows[pane], r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+  }
+  // The comment box lies over the comment area.
+  SetWindowPos(Text1, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+}  // namespace zel

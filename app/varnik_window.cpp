@@ -1,0 +1,236 @@
+// The main window's message handling: one thunk finds the object, each event
+// goes to its handler.
+#include "app/varnik_window.h"
+
+#include <windowsx.h>
+
+#include "app/resource.h"
+#include "app/win_text.h"
+#include "platform/winops.h"
+#include "tray/tray_window.h"
+
+namespace zel {
+
+namespace {
+
+constexpr wchar_t kMainClass[] = L"ZelvantoMain";
+
+LRESULT CALLBACK DividerProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_SETCURSOR) {
+    SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
+    return TRUE;
+  }
+  return DefWindowProcW(h, msg, wp, lp);
+}
+
+// The comment area passes its children's notifications on to the main
+// window, which owns every control.
+LRESULT CALLBACK FrameProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NOTIFY || msg == WM_COMMAND)
+    return SendMessageW(GetParent(h), msg, wp, lp);
+  return DefWindowProcW(h, msg, wp, lp);
+}
+
+void RegisterClasses(HINSTANCE inst) {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.hInstance = inst;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+
+  wc.lpfnWndProc = DefWindowProcW;  // replaced per window by the thunk below
+  wc.lpszClassName = kMainClass;
+  wc.hIcon = LoadIconW(inst, MAKEINTRESOURCEW(IDI_APP));
+  RegisterClassExW(&wc);
+
+  wc.hIcon = nullptr;
+  wc.lpfnWndProc = DividerProc;
+  wc.lpszClassName = L"ZelvantoDivider";
+  RegisterClassExW(&wc);
+
+  wc.lpfnWndProc = FrameProc;
+  wc.lpszClassName = L"ZelvantoFrame";
+  RegisterClassExW(&wc);
+}
+
+bool IsDescendant(HWND parent, HWND h) {
+  return h == parent || IsChild(parent, h);
+}
+
+}  // namespace
+
+VarnikWindow::VarnikWindow(std::string arguments, std::string program_folder)
+    : arguments_(std::move(arguments)), program_folder_override_(std::move(program_folder)) {}
+
+VarnikWindow::~VarnikWindow() {
+  if (hwnd_) DestroyWindow(hwnd_);
+  if (context) DestroyMenu(context);
+  if (tree) DestroyMenu(tree);
+  for (HIMAGELIST l : {ImageList1, ImageList2, ImageList3})
+    if (l) ImageList_Destroy(l);
+}
+
+bool VarnikWindow::Create(HINSTANCE instance) {
+  instance_ = instance;
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_BAR_CLASSES |
+                                           ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES};
+  InitCommonControlsEx(&icc);
+  RegisterClasses(instance);
+  // Created hidden: the load sequence shows it when everything is in place.
+  hwnd_ = CreateWindowExW(0, kMainClass, L"Zelvanto",
+                          WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
+                          900, 680, nullptr, nullptr, instance, nullptr);
+  if (!hwnd_) return false;
+  SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&VarnikWindow::WndProc));
+  CreateControls();
+  CreateMenus();
+  LoadSequence();
+  return true;
+}
+
+LRESULT CALLBACK VarnikWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* self = reinterpret_cast<VarnikWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+  return self->Handle(msg, wp, lp);
+}
+
+LRESULT VarnikWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_SIZE:
+      OnResize();
+      return 0;
+    case WM_COMMAND:
+      OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
+      return 0;
+    case WM_NOTIFY:
+      return OnNotify(reinterpret_cast<NMHDR*>(lp));
+    case WM_ACTIVATE:
+      if (LOWORD(wp) != WA_INACTIVE) {
+        // Coming back to the window ends a debug run's request.
+        debug_run_ = false;
+      }
+      break;
+    case WM_CLOSE:
+      // The title bar's close box unloads; the cancel button and Esc act on
+      // the boot mode instead.
+      Unload();
+      return 0;
+    case WM_DESTROY:
+      SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+      hwnd_ = nullptr;
+      PostQuitMessage(0);
+      return 0;
+    case WM_DPICHANGED: {
+      auto* r = reinterpret_cast<RECT*>(lp);
+      SetWindowPos(hwnd_, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
+  }
+  return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+void VarnikWindow::OnCommand(UINT id, UINT code, HWND ctl) {
+  if (ctl == nullptr || code == BN_CLICKED) {
+    switch (id) {
+      case kCmdEndd:
+        Unload();
+        return;
+      case kCmdMSaisin:
+        RefreshFileList();
+        return;
+      case kIdCommand1:
+      case IDCANCEL:
+        CloseByBootMode();
+        return;
+      case kIdCommand3:
+        SelectFilter((FilterIndex() + 1) % 3);
+        return;
+    }
+  }
+  switch (id) {
+    case kIdCombo1:
+      if (code == CBN_SELCHANGE) OnFilterChange();
+      return;
+    case kIdTxtJww:
+      if (code == EN_CHANGE) OnJwwFolderChange();
+      // Keys typed into the Jw_cad folder box go to the box alone.
+      if (code == EN_SETFOCUS) key_preview_ = false;
+      if (code == EN_KILLFOCUS) key_preview_ = true;
+      return;
+    case kIdTextEdit:
+      if (code == EN_SETFOCUS) key_preview_ = false;
+      if (code == EN_KILLFOCUS) key_preview_ = true;
+      return;
+  }
+}
+
+LRESULT VarnikWindow::OnNotify(NMHDR* hdr) {
+  if (hdr->code == TTN_GETDISPINFOW) {
+    auto* info = reinterpret_cast<NMTTDISPINFOW*>(hdr);
+    int index = static_cast<int>(hdr->idFrom) - kCmdToolButtonFirst;
+    if (index >= 0 && index < kToolButtonCount) {
+      info->lpszText = const_cast<wchar_t*>(tool_tips_[index].c_str());
+      return 0;
+    }
+  }
+  if (hdr->hwndFrom == ListView1 && hdr->code == NM_RCLICK) {
+    if (ListView_GetItemCount(ListView1) == 0) {
+      SetFocus(TreeView1);
+      return 0;
+    }
+    POINT pt;
+    GetCursorPos(&pt);
+    TrackPopupMenu(context, TPM_RIGHTBUTTON, pt.x, pt.y, 0, hwnd_, nullptr);
+    return 0;
+  }
+  if (hdr->hwndFrom == TreeView1 && hdr->code == NM_RCLICK) {
+    POINT pt;
+    GetCursorPos(&pt);
+    TrackPopupMenu(tree, TPM_RIGHTBUTTON, pt.x, pt.y, 0, hwnd_, nullptr);
+    return 0;
+  }
+  return 0;
+}
+
+bool VarnikWindow::PreTranslate(MSG& msg) {
+  if (!hwnd_ || !IsDescendant(hwnd_, msg.hwnd)) return false;
+  if (msg.message == WM_KEYDOWN || msg.message == WM_KEYUP) {
+    UINT vk = static_cast<UINT>(msg.wParam);
+    if (vk == VK_ESCAPE) {
+      // Esc is the cancel key, unless it closes an open drop-down list.
+      HWND focus = GetFocus();
+      for (HWND box : {Combo1, drvList})
+        if (focus && IsDescendant(box, focus) && SendMessageW(box, CB_GETDROPPEDSTATE, 0, 0))
+          return false;
+      if (msg.message == WM_KEYDOWN) CloseByBootMode();
+      return true;
+    }
+    if (vk == VK_TAB && msg.message == WM_KEYDOWN)
+      return IsDialogMessageW(hwnd_, &msg) != 0;
+    if (key_preview_) {
+      if (msg.message == WM_KEYDOWN)
+        OnFormKeyDown(vk);
+      else
+        OnFormKeyUp(vk);
+    }
+  }
+  return false;
+}
+
+void VarnikWindow::OnFormKeyDown(UINT vk) {
+  // Held Ctrl and Shift choose register and remove on the favourites.
+  if (vk == VK_CONTROL) ctrl_held_ = true;
+  if (vk == VK_SHIFT) shift_held_ = true;
+}
+
+void VarnikWindow::OnFormKeyUp(UINT vk) {
+  if (vk == VK_CONTROL) ctrl_held_ = false;
+  if (vk == VK_SHIFT) shift_held_ = false;
+}
+
+}  // namespace zel

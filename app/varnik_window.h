@@ -1,0 +1,179 @@
+// The main window "Zelvanto": folder boxes, file-type filter, drive list,
+// favourites toolbar, folder tree, file list and comment pane.
+//
+// Controls keep the names users of the program know from its design
+// (txt_gai, Txt_jww, ListView1, ...). Decisions that need no window are made
+// in core/; this class gathers input, calls core/ and shows the result.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <array>
+#include <map>
+#include <string>
+
+#include "core/panes.h"
+#include "core/settings.h"
+#include "platform/handles.h"
+
+namespace zel {
+
+class TrayWindow;
+
+// Menu command identifiers.
+enum MenuCommand : UINT {
+  kCmdEndd = 1001,
+  kCmdVer,
+  kCmdFolderseek,
+  kCmdJwfOut,
+  kCmdMnuOption,
+  kCmdJwwSmpl,
+  kCmdSJwf,
+  kCmdSJwl,
+  kCmdKJwm,
+  kCmdMnuOpt4,
+  kCmdJwwinTxt,
+  kCmdJwctemp,
+  kCmdVnkTempBat,
+  // The list's context menu; the offset is the entry's index.
+  kCmdContextBase = 1100,
+  kCmdBatedit = kCmdContextBase + 0,
+  kCmdDebRun = kCmdContextBase + 1,
+  kCmdMSaisin = kCmdContextBase + 2,
+  kCmdAddcome = kCmdContextBase + 3,
+  kCmdFilekill = kCmdContextBase + 4,
+  kCmdAddcomebubun = kCmdContextBase + 5,
+  kCmdMnuRemame = kCmdContextBase + 6,
+  kCmdNmuTmpOut = kCmdContextBase + 7,
+  kCmdKanrenfileFirst = kCmdContextBase + 11,  // kanrenfile(11) .. (24)
+  kCmdKanrenfileLast = kCmdContextBase + 24,
+  // The tree's context menu.
+  kCmdFoldaopen = 1201,
+  kCmdChildfoldaseek,
+  kCmdFoldel,
+  // Toolbar buttons 1..20.
+  kCmdToolButtonFirst = 3001,
+};
+
+constexpr int kToolButtonCount = 20;
+
+// Control identifiers for WM_COMMAND and WM_NOTIFY.
+enum ControlId : int {
+  kIdTxtGai = 2001, kIdTxtJww, kIdTextEdit, kIdTxtengin, kIdCombo1, kIdCommand3,
+  kIdChkSmenu, kIdComJwwinjwf, kIdCommand1, kIdDrvList, kIdToolbar1, kIdTreeView1,
+  kIdListView1, kIdText1, kIdSBar1,
+};
+
+class VarnikWindow {
+ public:
+  // `arguments` is the command line after the program name, code page 932.
+  // `program_folder` overrides the folder of the program file (tests host
+  // the window in-process with a folder of their own).
+  explicit VarnikWindow(std::string arguments, std::string program_folder = "");
+  ~VarnikWindow();
+  VarnikWindow(const VarnikWindow&) = delete;
+  VarnikWindow& operator=(const VarnikWindow&) = delete;
+
+  // Creates the window, runs the load sequence and shows it. False when the
+  // window could not be created.
+  bool Create(HINSTANCE instance);
+  HWND hwnd() const { return hwnd_; }
+  bool alive() const { return hwnd_ != nullptr; }
+
+  // Keyboard handling before the focused control sees a key (the window's
+  // key preview, Esc as the cancel key, Tab between controls). True when
+  // the message was consumed.
+  bool PreTranslate(MSG& msg);
+
+  // Procedures other parts of the program call.
+  void RefreshFileList();
+  void Savecfg();
+  void ArrangePanes();
+  void CloseByBootMode();
+  void Unload();
+
+  // State read by tests and other windows.
+  const Settings& settings() const { return settings_; }
+  const std::string& ProgramFolder() const { return program_folder_; }
+  const std::string& WrapperBatchPath() const { return wrapper_batch_path_; }
+  const std::string& JwwDrive() const { return jww_drive_; }
+  std::string CurrentFolder() const;
+  int FilterIndex() const;
+  bool key_preview() const { return key_preview_; }
+
+  // Controls, named as in the window design.
+  HWND txt_gai = nullptr, Txt_jww = nullptr, Text_edit = nullptr, txtengin = nullptr;
+  HWND label2 = nullptr, LabelJww = nullptr, LabelEdit = nullptr, Label5 = nullptr;
+  HWND Combo1 = nullptr, Command3 = nullptr, chk_smenu = nullptr;
+  HWND Com_jwwinjwf = nullptr, Command1 = nullptr;
+  HWND drvList = nullptr, Toolbar1 = nullptr, Label6 = nullptr;
+  HWND TreeView1 = nullptr, ListView1 = nullptr;
+  HWND Frame2 = nullptr, Frame3 = nullptr, Shape1 = nullptr, SBar1 = nullptr, Text1 = nullptr;
+  std::array<HWND, 2> Line2{};
+  HMENU menu_bar = nullptr, context = nullptr, tree = nullptr;
+
+ private:
+  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
+  void OnCommand(UINT id, UINT code, HWND ctl);
+  LRESULT OnNotify(NMHDR* hdr);
+  void OnFormKeyDown(UINT vk);
+  void OnFormKeyUp(UINT vk);
+
+  // Building the window (varnik_controls.cpp).
+  void CreateControls();
+  void CreateMenus();
+  void CreateImageLists();
+  void FillToolbar();
+  void ApplyFonts();
+
+  // Load, save and close (varnik_load.cpp).
+  void LoadSequence();
+  void LoadSettings();
+  void GatherLiveSettings();
+  void ApplyColumnLayout();
+  void SelectFilter(int index);
+  void OnFilterChange();
+  void OnJwwFolderChange();
+
+  // Layout (varnik_panes.cpp).
+  void OnResize();
+  void ApplyPaneOps(const PaneLayout& layout);
+  int ToPx(double twips) const;
+  double ToTwips(int px) const;
+  double ToolbarButtonWidth() const;
+
+  // Folder tree and drives (varnik_tree.cpp).
+  void FillDriveList();
+  void SelectDrive(const std::string& drive);
+  void LoadTreeCache();
+  void SelectTreeNode(const std::string& key);
+
+  HINSTANCE instance_ = nullptr;
+  HWND hwnd_ = nullptr;
+  std::string arguments_;
+  std::string program_folder_override_;
+  Settings settings_;
+  std::string program_folder_;
+  std::string wrapper_batch_path_;
+  std::string jww_drive_;
+  std::string current_folder_;
+  bool IsLoading = false;
+  bool key_preview_ = true;
+  bool debug_run_ = false;
+  bool ctrl_held_ = false;
+  bool shift_held_ = false;
+  bool unloading_ = false;
+  bool save_failure_reported_ = false;
+  double frame2_left_ = 0;  // L, twips
+  double frame3_top_ = 0;   // Y3, twips
+  std::map<std::string, HTREEITEM> tree_nodes_;  // key -> node
+  HIMAGELIST ImageList1 = nullptr, ImageList2 = nullptr, ImageList3 = nullptr;
+  UniqueFont tree_font_, list_font_, come_font_, ui_font_;
+  UniqueIcon icons_[3];  // window icons per filter
+  std::array<std::wstring, kToolButtonCount> tool_tips_;
+  TrayWindow* frmtask_ = nullptr;
+};
+
+}  // namespace zel

@@ -1,0 +1,120 @@
+#include "core/filelist.h"
+
+#include <cstdio>
+
+#include "core/pattern.h"
+#include "core/text.h"
+
+namespace zel {
+
+std::string FilterPattern(int filter_index) {
+  switch (filter_index) {
+    case kFilterJwf: return "*.jwf";
+    case kFilterJwl: return "*.jwl";
+    default: return "*.bat";
+  }
+}
+
+std::string FormatListDate(const LocalTime& t) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%04d/%02d/%02d %02d:%02d", t.year, t.month,
+                t.day, t.hour, t.minute);
+  return buf;
+}
+
+namespace {
+// The folder without a final "\" (a whole character: the trail byte of 表
+// is not a separator).
+std::string WithoutTrailingSeparator(const std::string& folder) {
+  std::size_t last = FindLastChar(folder, '\\');
+  if (last != std::string::npos && last + 1 == folder.size())
+    return folder.substr(0, last);
+  return folder;
+}
+}  // namespace
+
+std::string ListSpec(const std::string& folder, const std::string& pattern) {
+  return WithoutTrailingSeparator(folder) + "\\" + pattern;
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  return WithoutTrailingSeparator(folder) + "\\" + name;
+}
+
+std::string BatchTitle(const std::string& first_line) {
+  std::string title = Replace("s/^[\\@ ]?(echo|rem) +//ikg", first_line);
+  return Replace("s/ *\\* *$//ikg", " " + title);
+}
+
+bool HasJwMarker(const std::string& line) {
+  return Match("/#jw/i", LeftChars(line, 10)) == "1";
+}
+
+namespace {
+
+// Ten characters take at most 20 bytes; reading a line start needs no more.
+constexpr std::size_t kMarkerBytes = 20;
+
+enum class BatchScan { kListed, kNotJw, kFailed };
+
+BatchScan ScanBatch(ByteSource& bytes, std::string& title) {
+  LineReader reader(bytes);
+  std::string first;
+  if (!reader.ReadLine(first)) return reader.Failed() ? BatchScan::kFailed : BatchScan::kNotJw;
+  std::string start;
+  while (reader.ReadLinePrefix(start, kMarkerBytes)) {
+    if (HasJwMarker(start)) {
+      title = BatchTitle(first);
+      return BatchScan::kListed;
+    }
+  }
+  return reader.Failed() ? BatchScan::kFailed : BatchScan::kNotJw;
+}
+
+}  // namespace
+
+FileListing BuildFileList(FileSystem& fs, const std::string& folder,
+                          int filter_index) {
+  FileListing result;
+  std::vector<DirEntry> entries;
+  if (!fs.ListFiles(ListSpec(folder, FilterPattern(filter_index)), entries)) {
+    result.stopped = true;
+    return result;
+  }
+  for (const DirEntry& entry : entries) {
+    if (entry.size == 0) continue;  // never opened, never listed
+    if (result.rows.size() == kMaxListRows) {
+      // The list holds 300 rows; a further candidate ends the listing.
+      result.stopped = true;
+      break;
+    }
+    std::unique_ptr<OpenedFile> file = fs.OpenRead(JoinPath(folder, entry.name));
+    if (!file) {
+      // Locked, removed or denied: the files after it are not listed.
+      result.stopped = true;
+      break;
+    }
+    if (file->size == 0) continue;  // emptied since the enumeration
+    FileRow row;
+    row.name = entry.name;
+    row.date = FormatListDate(file->modified);
+    if (filter_index == kFilterBatch) {
+      BatchScan scan = ScanBatch(*file->bytes, row.title);
+      if (scan == BatchScan::kFailed) {
+        result.stopped = true;
+        break;
+      }
+      if (scan == BatchScan::kNotJw) continue;
+    } else {
+      LineReader reader(*file->bytes);
+      if (!reader.ReadLine(row.title) && reader.Failed()) {
+        result.stopped = true;
+        break;
+      }
+    }
+    result.rows.push_back(std::move(row));
+  }
+  return result;
+}
+
+}  // namespace zel

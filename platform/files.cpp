@@ -1,0 +1,182 @@
+#include "platform/files.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "platform/handles.h"
+#include "platform/wstr.h"
+
+namespace zel {
+
+std::optional<std::string> ShortFolderPath(const std::string& folder) {
+  if (folder.empty() || !FolderExists(folder)) return std::nullopt;
+  std::wstring w = Wide(folder);
+  DWORD n = GetShortPathNameW(w.c_str(), nullptr, 0);
+  if (n == 0) return folder;
+  std::wstring out(n, L'\0');
+  DWORD got = GetShortPathNameW(w.c_str(), out.data(), n);
+  if (got == 0 || got >= n) return folder;
+  out.resize(got);
+  return Narrow(out);
+}
+
+bool FileExists(const std::string& path) {
+  if (path.empty()) return false;
+  UniqueFile f(CreateFileW(Wide(path).c_str(), GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return static_cast<bool>(f);
+}
+
+bool FolderExists(const std::string& path) {
+  if (path.empty()) return false;
+  DWORD a = GetFileAttributesW(Wide(path).c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool ReadWholeFile(const std::string& path, std::string& out) {
+  UniqueFile f(CreateFileW(Wide(path).c_str(), GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!f) return false;
+  out.clear();
+  char buf[65536];
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(f.get(), buf, sizeof buf, &got, nullptr)) return false;
+    if (got == 0) return true;
+    out.append(buf, got);
+  }
+}
+
+namespace {
+std::wstring FolderOf(const std::wstring& path) {
+  std::size_t cut = path.find_last_of(L"\\/");
+  if (cut == std::wstring::npos) return L".";
+  if (cut == 2 && path[1] == L':') return path.substr(0, 3);
+  return path.substr(0, cut);
+}
+}  // namespace
+
+bool WriteFileAtomic(const std::string& path, const std::string& bytes) {
+  std::wstring target = Wide(path);
+  std::wstring folder = FolderOf(target);
+  wchar_t temp[MAX_PATH + 16];
+  if (!GetTempFileNameW(folder.c_str(), L"zel", 0, temp)) return false;
+  bool ok = false;
+  {
+    UniqueFile f(CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (f) {
+      ok = true;
+      std::size_t done = 0;
+      while (ok && done < bytes.size()) {
+        DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1 << 20));
+        DWORD wrote = 0;
+        ok = WriteFile(f.get(), bytes.data() + done, chunk, &wrote, nullptr) && wrote == chunk;
+        done += wrote;
+      }
+      ok = ok && FlushFileBuffers(f.get());
+    }
+  }
+  ok = ok && MoveFileExW(temp, target.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (!ok) DeleteFileW(temp);
+  return ok;
+}
+
+std::string ModuleFolder() {
+  std::wstring buf(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+    if (n == 0) return CurrentFolder();
+    if (n < buf.size()) {
+      buf.resize(n);
+      break;
+    }
+    buf.resize(buf.size() * 2);
+  }
+  std::size_t cut = buf.find_last_of(L'\\');
+  return Narrow(cut == std::wstring::npos ? buf : buf.substr(0, cut));
+}
+
+std::string CurrentFolder() {
+  DWORD n = GetCurrentDirectoryW(0, nullptr);
+  std::wstring buf(n, L'\0');
+  DWORD got = GetCurrentDirectoryW(n, buf.data());
+  buf.resize(got < n ? got : 0);
+  return Narrow(buf);
+}
+
+bool SetCurrentFolder(const std::string& folder) {
+  std::string f = folder;
+  if (f.size() == 2 && f[1] == ':') f += '\\';  // "C:" alone means the drive's root here
+  return SetCurrentDirectoryW(Wide(f).c_str()) != 0;
+}
+
+namespace {
+
+class HandleBytes : public ByteSource {
+ public:
+  explicit HandleBytes(UniqueFile f) : f_(std::move(f)) {}
+  long long Read(char* buf, std::size_t n) override {
+    DWORD got = 0;
+    if (!ReadFile(f_.get(), buf, static_cast<DWORD>(n), &got, nullptr)) return -1;
+    return got;
+  }
+
+ private:
+  UniqueFile f_;
+};
+
+}  // namespace
+
+bool Win32FileSystem::ListFiles(const std::string& spec, std::vector<DirEntry>& out) {
+  // Windows also matches "*.bat" against 8.3 names, so "a.batch" would come
+  // back; the long name must end with the extension itself.
+  std::wstring wspec = Wide(spec);
+  std::size_t star = wspec.rfind(L"\\*");
+  std::wstring ext = star == std::wstring::npos ? L"" : wspec.substr(star + 2);
+  WIN32_FIND_DATAW fd;
+  UniqueFind find(FindFirstFileExW(wspec.c_str(), FindExInfoBasic, &fd,
+                                   FindExSearchNameMatch, nullptr, 0));
+  if (!find) {
+    DWORD err = GetLastError();
+    // No matching file is an empty folder, not a failure.
+    return err == ERROR_FILE_NOT_FOUND || err == ERROR_NO_MORE_FILES;
+  }
+  do {
+    const DWORD skip = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN |
+                       FILE_ATTRIBUTE_SYSTEM;
+    if (fd.dwFileAttributes & skip) continue;
+    std::size_t len = wcslen(fd.cFileName);
+    if (len < ext.size() ||
+        CompareStringOrdinal(fd.cFileName + len - ext.size(), static_cast<int>(ext.size()),
+                             ext.c_str(), static_cast<int>(ext.size()), TRUE) != CSTR_EQUAL)
+      continue;
+    std::uint64_t size = (static_cast<std::uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
+    out.push_back({Narrow(fd.cFileName), size});
+  } while (FindNextFileW(find.get(), &fd));
+  return true;
+}
+
+std::unique_ptr<OpenedFile> Win32FileSystem::OpenRead(const std::string& path) {
+  UniqueFile f(CreateFileW(Wide(path).c_str(), GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!f) return nullptr;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(f.get(), &info)) return nullptr;
+  auto file = std::make_unique<OpenedFile>();
+  file->size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  FILETIME local;
+  SYSTEMTIME st;
+  if (FileTimeToLocalFileTime(&info.ftLastWriteTime, &local) &&
+      FileTimeToSystemTime(&local, &st))
+    file->modified = {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute};
+  file->bytes = std::make_unique<HandleBytes>(std::move(f));
+  return file;
+}
+
+}  // namespace zel

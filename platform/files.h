@@ -1,0 +1,45 @@
+// File-system operations over Win32 with code page 932 paths.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "core/filelist.h"
+
+namespace zel {
+
+// The short (8.3) form of an existing folder; the path unchanged where the
+// file system keeps no short names. Nothing when the folder does not exist.
+std::optional<std::string> ShortFolderPath(const std::string& folder);
+
+// True when the file can be opened for reading. A folder, a file another
+// program holds locked, a missing drive and an empty path give false.
+bool FileExists(const std::string& path);
+
+bool FolderExists(const std::string& path);
+
+// The whole file; false when it cannot be opened or read.
+bool ReadWholeFile(const std::string& path, std::string& out);
+
+// Writes the file whole: to a temporary file in the same folder, flushed,
+// then put in place with one replace. On any failure the old file stays as
+// it was and the temporary file is removed.
+bool WriteFileAtomic(const std::string& path, const std::string& bytes);
+
+// The folder of the running program file, without a final "\".
+std::string ModuleFolder();
+
+std::string CurrentFolder();
+// Makes the folder (and so its drive) the process's working folder.
+bool SetCurrentFolder(const std::string& folder);
+
+// The listing's file system over Win32: ordinary files only (no folders,
+// hidden or system files), names in code page 932.
+class Win32FileSystem : public FileSystem {
+ public:
+  bool ListFiles(const std::string& spec, std::vector<DirEntry>& out) override;
+  std::unique_ptr<OpenedFile> OpenRead(const std::string& path) override;
+};
+
+}  // namespace zel

@@ -1,0 +1,16 @@
+// Code page 932 <-> UTF-16 at the Windows call. The program keeps text as
+// code page 932 bytes whatever the machine's ANSI code page is, so Varnik and
+// Pocklet always agree on their files.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace zel {
+
+std::wstring Wide(std::string_view cp932);
+std::string Narrow(std::wstring_view wide);
+// For fixed texts written in the source as UTF-8.
+std::wstring WideUtf8(std::string_view utf8);
+
+}  // namespace zel

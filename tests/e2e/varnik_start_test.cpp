@@ -1,0 +1,208 @@
+// Varnik.exe started for real under Wine: the window, the list of titles,
+// one copy at a time, and the settings file across a restart.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <filesystem>
+#include <set>
+
+#include "app/varnik_window.h"
+#include "core/linereader.h"
+#include "core/text.h"
+#include "platform/wstr.h"
+#include "tests/support/tempdir.h"
+#include "tests/support/win_driver.h"
+
+namespace zel {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace test;
+
+// A program folder with its own copy of Varnik.exe, and a folder of files.
+struct Rig {
+  TempDir dir;
+  fs::path prog = dir.path() / "prog";
+  fs::path files = dir.path() / "gaihen";
+  Rig() {
+    fs::create_directories(prog);
+    fs::create_directories(files);
+    fs::copy_file(WinePath(ZEL_VARNIK_EXE), prog / "Varnik.exe");
+  }
+  std::wstring exe() const { return (prog / "Varnik.exe").wstring(); }
+  void Write(const std::string& name, const std::string& bytes) const {
+    WriteBytes(files / PathFromCp932(name), bytes);
+  }
+  fs::path ini() const { return prog / "Varnik.ini"; }
+};
+
+std::wstring ShortUpper(const fs::path& p) {
+  wchar_t buf[MAX_PATH];
+  DWORD n = GetShortPathNameW(p.wstring().c_str(), buf, MAX_PATH);
+  std::wstring s = n ? std::wstring(buf, n) : p.wstring();
+  for (auto& c : s)
+    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - 32);
+  return s;
+}
+
+std::set<std::wstring> Titles(HWND list) {
+  std::set<std::wstring> titles;
+  for (const auto& row : ListViewRows(list, 3)) titles.insert(row[0]);
+  return titles;
+}
+
+HWND Control(HWND main, int id) { return GetDlgItem(main, id); }
+
+void PressCancel(HWND main) {
+  PostMessageW(main, WM_COMMAND, MAKEWPARAM(kIdCommand1, BN_CLICKED),
+               reinterpret_cast<LPARAM>(Control(main, kIdCommand1)));
+}
+
+std::vector<std::string> IniLines(const fs::path& ini) {
+  return SplitLines(ReadBytes(ini));
+}
+
+TEST(VarnikEndToEnd, StartsListsTitlesKeepsOneCopyAndRestoresSettings) {
+  Rig rig;
+  rig.Write("enko.bat", J("REM 円弧を等分割 *\r\nREM #jw\r\njgawk -f a.awk\r\n"));
+  rig.Write("moji.bat", J("@REM 文字の置換\r\nrem #JWW\r\n"));
+  rig.Write(J("線の変換.bat"), J("rem 線の変換 * \r\nrem #jw\r\n"));
+  rig.Write("plain.bat", "@echo off\r\necho no marker\r\n");
+  rig.Write("env.jwf", J("標準設定\r\n"));
+
+  // Quoted paths are not unquoted by the program: the folder goes bare.
+  Process first(rig.exe(), rig.files.wstring());
+  ASSERT_TRUE(first.started());
+  HWND main = WaitForWindow(first.pid(), L"Zelvanto");
+  ASSERT_NE(main, nullptr) << "the window Zelvanto did not appear";
+  HWND list = Control(main, kIdListView1);
+  ASSERT_TRUE(WaitFor([&] { return ListView_GetItemCount(list) == 3; }));
+  EXPECT_EQ(Titles(list), (std::set<std::wstring>{WideUtf8(" 円弧を等分割"), WideUtf8(" 文字の置換"),
+                                                  WideUtf8(" 線の変換")}));
+  EXPECT_EQ(WindowText(Control(main, kIdTxtGai)), ShortUpper(rig.files));
+  ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(main) != 0; }));
+  SetForegroundWindow(main);
+  WaitFor([] { return false; }, 500ms);  // let it paint
+  EXPECT_TRUE(SaveWindowPng(main, WinePath(ZEL_SHOT_DIR "/e2e_main_window.png")));
+
+  // A second start brings the minimised first copy back and ends.
+  ShowWindow(main, SW_MINIMIZE);
+  ASSERT_TRUE(WaitFor([&] { return IsIconic(main) != 0; }));
+  {
+    Process second(rig.exe(), L"");
+    ASSERT_TRUE(second.started());
+    EXPECT_TRUE(second.WaitExit(30s)) << "the second copy kept running";
+    EXPECT_EQ(second.ExitCode(), 0u);
+  }
+  EXPECT_TRUE(WaitFor([&] { return !IsIconic(main) && IsWindowVisible(main); }));
+  EXPECT_EQ(FindWindowOf(0, L"Zelvanto"), main);
+
+  // Change what the settings keep, then close with the cancel button.
+  SendMessageW(Control(main, kIdTextEdit), WM_SETTEXT, 0,
+               reinterpret_cast<LPARAM>(WideUtf8("サクラ.exe").c_str()));
+  SetWindowPos(main, nullptr, 150, 120, 820, 600, SWP_NOZORDER);
+  PressCancel(main);
+  ASSERT_TRUE(first.WaitExit(30s));
+
+  std::vector<std::string> lines = IniLines(rig.ini());
+  ASSERT_EQ(lines.size(), 162u);
+  EXPECT_EQ(ReadBytes(rig.ini()).substr(ReadBytes(rig.ini()).size() - 2), "\r\n");
+  EXPECT_EQ(lines[0], J("[Varnik設定ファイル 書き込み順をかえないでね。(^^;]"));
+  EXPECT_EQ(lines[1], J("editor=サクラ.exe"));
+  EXPECT_EQ(lines[3], "gaihenfolder=" + Narrow(ShortUpper(rig.files)));
+  EXPECT_EQ(lines[36], "Tools=20");
+
+  // A restart without arguments reads it all back.
+  Process again(rig.exe(), L"");
+  main = WaitForWindow(again.pid(), L"Zelvanto");
+  ASSERT_NE(main, nullptr);
+  list = Control(main, kIdListView1);
+  EXPECT_TRUE(WaitFor([&] { return ListView_GetItemCount(list) == 3; }));
+  EXPECT_EQ(WindowText(Control(main, kIdTxtGai)), ShortUpper(rig.files));
+  EXPECT_EQ(WindowText(Control(main, kIdTextEdit)), WideUtf8("サクラ.exe"));
+  RECT r;
+  GetWindowRect(main, &r);
+  EXPECT_NEAR(r.left, 150, 2);
+  EXPECT_NEAR(r.top, 120, 2);
+  EXPECT_NEAR(r.right - r.left, 820, 2);
+  // Esc is the cancel key.
+  PostMessageW(list, WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_TRUE(again.WaitExit(30s));
+  EXPECT_EQ(IniLines(rig.ini()).size(), 162u);
+}
+
+TEST(VarnikEndToEnd, BadSettingsAndEnvironmentMode) {
+  Rig rig;
+  rig.Write("a.jwf", J("環境Ａ\r\n"));
+  rig.Write("b.bat", "REM b\r\n#jw\r\n");
+
+  // An empty settings file: the defaults, in environment-file mode.
+  WriteBytes(rig.ini(), "");
+  {
+    Process p(rig.exe(), L"/JWF " + rig.files.wstring());
+    HWND main = WaitForWindow(p.pid(), L"Zelvanto");
+    ASSERT_NE(main, nullptr);
+    HWND list = Control(main, kIdListView1);
+    ASSERT_TRUE(WaitFor([&] { return ListView_GetItemCount(list) == 1; }));
+    EXPECT_EQ(Titles(list), std::set<std::wstring>{WideUtf8("環境Ａ")});
+    EXPECT_TRUE(IsWindowVisible(Control(main, kIdComJwwinjwf)));
+    EXPECT_EQ(SendMessageW(Control(main, kIdCombo1), CB_GETCURSEL, 0, 0), 1);
+    EXPECT_EQ(WindowText(Control(main, kIdTxtGai)), ShortUpper(rig.files));
+    EXPECT_EQ(WindowText(Control(main, kIdTextEdit)), L"Notepad");
+    EXPECT_EQ(WindowText(Control(main, kIdTxtJww)), L"C:\\JWW");
+    PressCancel(main);
+    ASSERT_TRUE(p.WaitExit(30s));
+    EXPECT_EQ(IniLines(rig.ini()).size(), 162u);
+  }
+
+  // Binary garbage: the window still opens, normal and listing.
+  std::string garbage;
+  for (int i = 0; i < 3000; ++i) garbage += static_cast<char>((i * 131) % 256);
+  WriteBytes(rig.ini(), garbage);
+  Process p(rig.exe(), rig.files.wstring());
+  HWND main = WaitForWindow(p.pid(), L"Zelvanto");
+  ASSERT_NE(main, nullptr);
+  HWND list = Control(main, kIdListView1);
+  EXPECT_TRUE(WaitFor([&] { return ListView_GetItemCount(list) == 1; }));
+  EXPECT_FALSE(IsWindowVisible(Control(main, kIdComJwwinjwf)));
+  PressCancel(main);
+  ASSERT_TRUE(p.WaitExit(30s));
+  EXPECT_EQ(IniLines(rig.ini()).size(), 162u);
+}
+
+TEST(VarnikEndToEnd, UnwritableSettingsAreReportedAndKept) {
+  Rig rig;
+  rig.Write("b.bat", "REM b\r\n#jw\r\n");
+  {
+    Process p(rig.exe(), rig.files.wstring());
+    HWND main = WaitForWindow(p.pid(), L"Zelvanto");
+    ASSERT_NE(main, nullptr);
+    PressCancel(main);
+    ASSERT_TRUE(p.WaitExit(30s));
+  }
+  const std::string before = ReadBytes(rig.ini());
+  ASSERT_EQ(SplitLines(before).size(), 162u);
+
+  Process p(rig.exe(), L"");
+  HWND main = WaitForWindow(p.pid(), L"Zelvanto");
+  ASSERT_NE(main, nullptr);
+  // Another program holds the file open and allows no one to replace it.
+  HANDLE lock = CreateFileW(rig.ini().wstring().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  SetWindowPos(main, nullptr, 33, 44, 700, 500, SWP_NOZORDER);
+  PressCancel(main);
+  HWND box = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (box = FindMessageBox(p.pid())) != nullptr; }))
+      << "no message about the settings";
+  EXPECT_NE(MessageBoxText(box).find(WideUtf8("設定を保存できませんでした")), std::wstring::npos);
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(p.WaitExit(30s));
+  CloseHandle(lock);
+  EXPECT_EQ(ReadBytes(rig.ini()), before);
+}
+
+}  // namespace
+}  // namespace zel
