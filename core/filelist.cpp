@@ -82,7 +82,7 @@ FileListing BuildFileList(FileSystem& fs, const std::string& folder,
     return result;
   }
   for (const DirEntry& entry : entries) {
-    if (entry.size == 0) continue;  // never opened, never listed
+    if (entry.size_known && entry.size == 0) continue;  // never opened, never listed
     if (result.rows.size() == kMaxListRows) {
       // The list holds 300 rows; a further candidate ends the listing.
       result.stopped = true;

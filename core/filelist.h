@@ -40,6 +40,9 @@ std::string JoinPath(const std::string& folder, const std::string& name);
 // One ordinary file found by an enumeration.
 struct DirEntry {
   std::string name;  // cp932, without folder
+  // The enumeration's size when it gives one for free (Windows does); a
+  // zero-length file is then skipped without being opened.
+  bool size_known = true;
   std::uint64_t size = 0;
 };
 

@@ -25,6 +25,8 @@
 
 #include <array>
 #include <bitset>
+#include <cstddef>
+#include <functional>
 #include <map>
 #include <memory>
 #include <utility>
@@ -249,8 +251,12 @@ class Parser {
     bool capture = true;
     if (!AtEnd() && Peek() == '?') {
       // "(?:" only; lookaround and inline flags are refused, not misread.
-      if (i_ + 1 < b_.size() && b_[i_ + 1] == ':') i_ += 2, capture = false;
-      else err_ = true;
+      if (i_ + 1 < b_.size() && b_[i_ + 1] == ':') {
+        i_ += 2;
+        capture = false;
+      } else {
+        err_ = true;
+      }
     }
     if (++depth_ > kMaxNesting) err_ = true;
     const bool first = capture && ++groups_ == 1;
@@ -322,7 +328,10 @@ class Parser {
 
   void ParseClass() {
     CharClass cls;
-    if (!AtEnd() && Peek() == '^') cls.negate = true, ++i_;
+    if (!AtEnd() && Peek() == '^') {
+      cls.negate = true;
+      ++i_;
+    }
     for (bool first = true;; first = false) {
       if (AtEnd()) { err_ = true; return; }
       if (Peek() == ']' && !first) break;
@@ -489,7 +498,10 @@ struct ThreadList {
   std::size_t count = 0;
 
   void Reset(std::size_t states) {
-    if (sparse.size() < states) sparse.resize(states), dense.resize(states);
+    if (sparse.size() < states) {
+      sparse.resize(states);
+      dense.resize(states);
+    }
     count = 0;
   }
   bool Has(std::size_t pc) const {
@@ -552,8 +564,10 @@ class Vm {
   std::size_t Take(const Inst& in, std::size_t pos, bool at_boundary) const {
     const auto c = static_cast<unsigned char>(s_[pos]);
     const std::size_t char_len = at_boundary ? CharLenAt(s_, pos) : 1;
+    // In "k" mode a literal always takes exactly the character at pos: a
+    // pattern character is read whole, so a one-byte literal is never a lead
+    // byte, and a two-byte one starts with a lead byte.
     if (in.op == Op::kChar) {
-      if (p_->kanji && char_len != in.len) return 0;
       if (in.len == 2)
         return pos + 1 < s_.size() && c == in.c0 &&
                static_cast<unsigned char>(s_[pos + 1]) == in.c1 ? 2 : 0;
@@ -593,7 +607,7 @@ class Vm {
           t.caps[in.x] = q;
           ++t.pc;
         } else if ((in.op == Op::kBol && q == 0) ||
-                   (in.op == Op::kEol)) {
+                   (in.op == Op::kEol && q == s_.size())) {
           ++t.pc;
         } else {
           break;  // a byte-taking instruction, a match, a failed anchor
@@ -627,7 +641,7 @@ bool FindLiteral(const Program& p, std::string_view s, std::size_t from,
       if (a != c && !(p.needle_fold[j] && qb && (a | 0x20) == (c | 0x20)))
         break;
     }
-    if (j < len || (p.kanji && len > 0 && next != pos + len)) continue;
+    if (j < len) continue;
     found = Found{pos, pos + len, p.literal_group ? pos : npos,
                   p.literal_group ? pos + len : npos};
     return true;
@@ -674,12 +688,12 @@ std::string Replace(std::string_view pattern, std::string_view subject) {
     copied = from = f.end;
     if (!p.global) break;
     if (f.end == f.start) {
-      // An empty match: step over one character (a byte without "k") so the
-      // same empty match is not found again. An empty match right after a
-      // non-empty one is allowed, as in Perl ("aaa" =~ s/a*/-/g is "--").
+      // An empty match: move on so it is not found again (with "k" the
+      // search itself skips to the next character boundary). An empty match
+      // right after a non-empty one is allowed, as in Perl: "aaa" =~
+      // s/a*/-/g gives "--".
       if (from >= n) break;
-      while (boundary < from) boundary += CharLenAt(subject, boundary);
-      from += (p.kanji && boundary == from) ? CharLenAt(subject, from) : 1;
+      ++from;
     }
   }
   if (!any) return std::string(subject);

@@ -38,7 +38,7 @@ TEST(FileList, BatchesNeedTheMarkerOnALaterLine) {
   FileListing l = BuildFileList(fs, dir.str(), kFilterBatch);
   EXPECT_FALSE(l.stopped);
   auto t = TitlesByName(l);
-  EXPECT_EQ(t.size(), 5u);
+  EXPECT_EQ(t.size(), 4u);
   EXPECT_EQ(t.count("second.bat"), 1u);
   EXPECT_EQ(t["second.bat"], J(" 円弧"));
   EXPECT_EQ(t.count("edge.bat"), 1u);
@@ -118,7 +118,7 @@ TEST(FileList, JapaneseNamesDatesAndOddContent) {
 TEST(FileList, AtMost300Rows) {
   TempDir dir;
   for (int i = 0; i < 301; ++i)
-    dir.Write("b" + std::to_string(i) + ".bat", "REM t\r\n#jw\r\n");
+    dir.Write(std::string("b") + std::to_string(i) + ".bat", "REM t\r\n#jw\r\n");
   StdFileSystem fs;
   FileListing l = BuildFileList(fs, dir.str(), kFilterBatch);
   EXPECT_EQ(l.rows.size(), 300u);
@@ -169,7 +169,7 @@ TEST(FileList, DriveRootsAndUnreadableFiles) {
   EXPECT_EQ(JoinPath("C:\\x\\", "a.bat"), "C:\\x\\a.bat");
 
   // A locked file ends the listing; rows before it stay.
-  fs.entries = {{"a.bat", 12}, {"locked.bat", 12}, {"c.bat", 12}};
+  fs.entries = {{"a.bat", true, 12}, {"locked.bat", true, 12}, {"c.bat", true, 12}};
   fs.unreadable = "locked.bat";
   FileListing l = BuildFileList(fs, "C:\\W", kFilterBatch);
   EXPECT_TRUE(l.stopped);

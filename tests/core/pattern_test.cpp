@@ -139,6 +139,10 @@ TEST(PatternMatch, IgnoreCaseNeverFoldsTrailBytes) {
   // A class of letters under "i" must not catch the trail byte "A" of ア.
   EXPECT_EQ(Match("/[a]/i", J("ア")), "0");
   EXPECT_EQ(Match("/[a]/i", "xA"), "1");
+  // The same through the general matcher (a group, an alternation).
+  EXPECT_EQ(Match("/(j)w/i", J("カw")), "0");
+  EXPECT_EQ(Match("/(j)w/i", J("カJw")), "J");
+  EXPECT_EQ(Match("/jw|zz/i", J("カw")), "0");
   EXPECT_EQ(Match("/[^a-z]/i", "aBc"), "0");
   EXPECT_EQ(Match("/(e.ho)/i", "ECHO"), "ECHO");
 }
@@ -151,6 +155,9 @@ TEST(PatternMatch, DoubleByteAwareness) {
   EXPECT_EQ(Match("/\\\\/k", J("ソ\\")), "1");
   EXPECT_EQ(Match("/\\\\/", J("ソ")), "1");
   EXPECT_EQ(Replace("s/\\\\/\\//kg", J("表\\ソ\\能")), J("表/ソ/能"));
+  EXPECT_EQ(Match("/\\\\+/k", J("ソ")), "0");
+  EXPECT_EQ(Replace("s/[\\\\]/X/kg", J("ソ\\表")), J("ソX表"));
+  EXPECT_EQ(Replace("s/(\\\\|\\/)/X/kg", J("ソ/")), J("ソX"));
   // "." is one character with "k", one byte without.
   EXPECT_EQ(Match("/^(.)$/k", J("表")), J("表"));
   EXPECT_EQ(Match("/^.$/", J("表")), "0");

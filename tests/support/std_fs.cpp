@@ -6,6 +6,13 @@
 #include <filesystem>
 
 #include "core/text.h"
+
+#ifndef _WIN32
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 #include "tests/support/tempdir.h"
 
 namespace zel::test {
@@ -40,7 +47,25 @@ class FileBytes : public ByteSource {
   std::FILE* f_;
 };
 
-LocalTime ToLocal(fs::file_time_type t) {
+#ifndef _WIN32
+class FdBytes : public ByteSource {
+ public:
+  explicit FdBytes(int fd) : fd_(fd) {}
+  ~FdBytes() override { ::close(fd_); }
+  long long Read(char* buf, std::size_t n) override {
+    for (;;) {
+      ssize_t got = ::read(fd_, buf, n);
+      if (got >= 0) return got;
+      if (errno != EINTR) return -1;
+    }
+  }
+
+ private:
+  int fd_;
+};
+#endif
+
+[[maybe_unused]] LocalTime ToLocal(fs::file_time_type t) {
   auto sys = std::chrono::time_point_cast<std::chrono::system_clock::duration>(
       std::chrono::file_clock::to_sys(t));
   std::time_t tt = std::chrono::system_clock::to_time_t(sys);
@@ -65,27 +90,46 @@ bool StdFileSystem::ListFiles(const std::string& spec, std::vector<DirEntry>& ou
   if (ec) return false;
   for (const auto& e : it) {
     if (!e.is_regular_file(ec)) continue;
-    std::string name = e.path().filename().string();
+    std::string name = Cp932FromPath(e.path().filename());
     if (name.empty() || name[0] == '.') continue;  // hidden, natively
     if (name.size() < ext.size() ||
         AsciiUpper(name.substr(name.size() - ext.size())) != ext)
       continue;
-    out.push_back({name, static_cast<std::uint64_t>(e.file_size(ec))});
+    // The size needs a stat natively; the open file tells it instead.
+    out.push_back({name, false, 0});
   }
   return true;
 }
 
 std::unique_ptr<OpenedFile> StdFileSystem::OpenRead(const std::string& path) {
   fs::path p = PathFromCp932(NativePath(path));
+#ifdef _WIN32
   std::error_code ec;
   if (!fs::is_regular_file(p, ec)) return nullptr;
-  std::FILE* f = std::fopen(p.string().c_str(), "rb");
+  std::FILE* f = _wfopen(p.wstring().c_str(), L"rb");
   if (!f) return nullptr;
   auto file = std::make_unique<OpenedFile>();
   file->bytes = std::make_unique<FileBytes>(f);
   file->size = fs::file_size(p, ec);
   file->modified = ToLocal(fs::last_write_time(p, ec));
   return file;
+#else
+  // One open and one fstat: size, type and time come with the handle.
+  int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return nullptr;
+  }
+  auto file = std::make_unique<OpenedFile>();
+  file->bytes = std::make_unique<FdBytes>(fd);
+  file->size = static_cast<std::uint64_t>(st.st_size);
+  std::tm tm{};
+  localtime_r(&st.st_mtime, &tm);
+  file->modified = {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min};
+  return file;
+#endif
 }
 
 }  // namespace zel::test

@@ -36,15 +36,17 @@ TempDir::~TempDir() {
   fs::remove_all(path_, ec);
 }
 
-std::string TempDir::str() const {
+std::string TempDir::str() const { return Cp932FromPath(path_); }
+
+std::string Cp932FromPath(const fs::path& p) {
 #ifdef _WIN32
-  std::wstring w = path_.wstring();
+  std::wstring w = p.wstring();
   int n = WideCharToMultiByte(932, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
   std::string out(n > 0 ? n - 1 : 0, '\0');
   if (n > 1) WideCharToMultiByte(932, 0, w.c_str(), -1, out.data(), n, nullptr, nullptr);
   return out;
 #else
-  return path_.string();
+  return p.string();
 #endif
 }
 

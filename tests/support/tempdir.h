@@ -30,5 +30,6 @@ void WriteBytes(const std::filesystem::path& p, const std::string& bytes);
 
 // A path from a cp932 byte string (Windows: converted from code page 932).
 std::filesystem::path PathFromCp932(const std::string& cp932);
+std::string Cp932FromPath(const std::filesystem::path& p);
 
 }  // namespace zel::test

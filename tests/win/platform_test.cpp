@@ -1,0 +1,321 @@
+// platform/files over real Windows files: atomic replace, existence checks
+// that must not be fooled by folders, locks or missing drives, short paths,
+// and the listing's file system.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/filelist.h"
+#include "core/text.h"
+#include "platform/files.h"
+#include "platform/handles.h"
+#include "platform/wstr.h"
+#include "tests/support/tempdir.h"
+
+namespace zel {
+namespace {
+
+namespace fs = std::filesystem;
+using test::PathFromCp932;
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
+
+// A path as the program forms it: code page 932, "\" separators.
+std::string ProgramPath(const fs::path& p) { return Narrow(p.wstring()); }
+
+// Another program holding the file open and letting no one else in.
+class ExclusiveLock {
+ public:
+  explicit ExclusiveLock(const fs::path& p)
+      : h_(CreateFileW(p.wstring().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+  ~ExclusiveLock() {
+    if (held()) CloseHandle(h_);
+  }
+  ExclusiveLock(const ExclusiveLock&) = delete;
+  ExclusiveLock& operator=(const ExclusiveLock&) = delete;
+  bool held() const { return h_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE h_;
+};
+
+// The temporary files WriteFileAtomic makes ("zel" prefix, ".tmp").
+std::vector<std::wstring> TempFilesIn(const fs::path& folder) {
+  std::vector<std::wstring> found;
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW((folder / L"zel*.tmp").wstring().c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return found;
+  do found.push_back(fd.cFileName);
+  while (FindNextFileW(h, &fd));
+  FindClose(h);
+  return found;
+}
+
+std::vector<std::string> NamesOf(const std::vector<DirEntry>& entries) {
+  std::vector<std::string> names;
+  for (const DirEntry& e : entries) names.push_back(e.name);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// A drive letter with nothing behind it on this machine.
+std::string UnmappedDrive() {
+  DWORD drives = GetLogicalDrives();
+  for (int i = 'Q' - 'A'; i < 26; ++i)
+    if (!(drives & (1u << i))) return std::string(1, static_cast<char>('A' + i)) + ":";
+  for (int i = 'Q' - 'A' - 1; i >= 3; --i)
+    if (!(drives & (1u << i))) return std::string(1, static_cast<char>('A' + i)) + ":";
+  return "";
+}
+
+// 3 MB of varied bytes: more than one write chunk, and every byte value.
+std::string BigContent() {
+  std::string s(3 * 1024 * 1024 + 17, '\0');
+  for (std::size_t i = 0; i < s.size(); ++i) s[i] = static_cast<char>((i * 7919 + i / 251) & 0xFF);
+  return s;
+}
+
+TEST(WriteFileAtomic, WritesWholeReplacesAndLeavesNoTemporaryFile) {
+  TempDir dir;
+  const fs::path target = dir.path() / "Varnik.ini";
+  const std::string big = BigContent();
+
+  ASSERT_TRUE(WriteFileAtomic(ProgramPath(target), big));
+  EXPECT_EQ(ReadBytes(target), big);
+  EXPECT_TRUE(TempFilesIn(dir.path()).empty());
+
+  // A shorter content replaces the longer one completely: no tail remains.
+  ASSERT_TRUE(WriteFileAtomic(ProgramPath(target), "short\r\n"));
+  EXPECT_EQ(ReadBytes(target), "short\r\n");
+  EXPECT_TRUE(TempFilesIn(dir.path()).empty());
+
+  // An empty file is a file too.
+  ASSERT_TRUE(WriteFileAtomic(ProgramPath(target), ""));
+  EXPECT_TRUE(fs::exists(target));
+  EXPECT_EQ(fs::file_size(target), 0u);
+
+  // A Japanese file name whose second byte of ソ is "\" in code page 932.
+  const std::string name = J("表示ソフト.ini");
+  ASSERT_TRUE(WriteFileAtomic(ProgramPath(dir.path()) + "\\" + name, J("設定\r\n")));
+  EXPECT_EQ(ReadBytes(dir.path() / PathFromCp932(name)), J("設定\r\n"));
+
+  std::vector<std::wstring> names;
+  for (const auto& e : fs::directory_iterator(dir.path())) names.push_back(e.path().filename());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::wstring>{L"Varnik.ini", WideUtf8("表示ソフト.ini")}));
+}
+
+TEST(WriteFileAtomic, LockedTargetFailsAndKeepsTheOldFile) {
+  TempDir dir;
+  const std::string old = J("[Varnik設定ファイル]\r\neditor=Notepad\r\n") + std::string(1000, 'x');
+  const fs::path target = dir.Write("Varnik.ini", old);
+  {
+    ExclusiveLock lock(target);
+    ASSERT_TRUE(lock.held());
+    EXPECT_FALSE(WriteFileAtomic(ProgramPath(target), "new content\r\n"));
+    EXPECT_TRUE(TempFilesIn(dir.path()).empty())
+        << "the temporary file was left behind after the failed replace";
+  }
+  EXPECT_EQ(ReadBytes(target), old);
+  EXPECT_TRUE(TempFilesIn(dir.path()).empty());
+
+  // Once the other program lets go, the same write goes through.
+  EXPECT_TRUE(WriteFileAtomic(ProgramPath(target), "new content\r\n"));
+  EXPECT_EQ(ReadBytes(target), "new content\r\n");
+}
+
+TEST(WriteFileAtomic, MissingFolderFailsWithoutCreatingAnything) {
+  TempDir dir;
+  EXPECT_FALSE(WriteFileAtomic(ProgramPath(dir.path()) + "\\nofolder\\Varnik.ini", "x"));
+  EXPECT_FALSE(fs::exists(dir.path() / "nofolder"));
+  EXPECT_TRUE(fs::is_empty(dir.path()));
+}
+
+TEST(FileExists, OnlyReadableFilesCount) {
+  TempDir dir;
+  const fs::path plain = dir.Write("run.bat", "REM run\r\n#jw\r\n");
+  const fs::path japanese = dir.Write(J("表示ソフト.bat"), "REM x\r\n");
+  const fs::path empty = dir.Write("empty.bat", "");
+  fs::create_directories(dir.path() / "sub.bat");
+
+  // The name must carry a trail byte 0x5C (表, ソ) that is not a separator.
+  ASSERT_NE(J("表示ソフト.bat").find('\\'), std::string::npos);
+  EXPECT_TRUE(FileExists(ProgramPath(plain)));
+  EXPECT_TRUE(FileExists(ProgramPath(japanese)));
+  EXPECT_TRUE(FileExists(ProgramPath(empty)));
+
+  EXPECT_FALSE(FileExists(ProgramPath(dir.path() / "sub.bat"))) << "a folder is not a file";
+  EXPECT_FALSE(FileExists(""));
+  EXPECT_FALSE(FileExists(ProgramPath(dir.path() / "missing.bat")));
+  const std::string drive = UnmappedDrive();
+  ASSERT_FALSE(drive.empty()) << "every drive letter is mapped";
+  EXPECT_FALSE(FileExists(drive + "\\nothing\\x.bat"));
+
+  {
+    ExclusiveLock lock(plain);
+    ASSERT_TRUE(lock.held());
+    EXPECT_FALSE(FileExists(ProgramPath(plain))) << "a file locked by another program";
+    // The other files are not affected by the lock.
+    EXPECT_TRUE(FileExists(ProgramPath(japanese)));
+  }
+  EXPECT_TRUE(FileExists(ProgramPath(plain)));
+}
+
+TEST(ShortFolderPath, ExistingFoldersOnly) {
+  TempDir dir;
+  const std::string jname = J("表示ソフト用フォルダ");
+  const fs::path jfolder = dir.path() / PathFromCp932(jname);
+  const fs::path long_folder = dir.path() / "a rather long folder name.d";
+  fs::create_directories(jfolder);
+  fs::create_directories(long_folder);
+  WriteBytes(jfolder / "marker.txt", "j");
+  WriteBytes(long_folder / "marker.txt", "l");
+
+  for (const fs::path& folder : {dir.path(), jfolder, long_folder}) {
+    SCOPED_TRACE(ProgramPath(folder));
+    std::optional<std::string> s = ShortFolderPath(ProgramPath(folder));
+    ASSERT_TRUE(s.has_value());
+    ASSERT_FALSE(s->empty());
+    // Whatever form it takes, it names the same folder.
+    EXPECT_TRUE(FolderExists(*s));
+    if (folder != dir.path()) {
+      EXPECT_EQ(ReadBytes(PathFromCp932(*s + "\\marker.txt")), folder == jfolder ? "j" : "l");
+    }
+  }
+
+  EXPECT_FALSE(ShortFolderPath(ProgramPath(dir.path() / "missing")).has_value());
+  EXPECT_FALSE(ShortFolderPath(ProgramPath(dir.path() / PathFromCp932(J("無い表")))).has_value());
+  EXPECT_FALSE(ShortFolderPath("").has_value());
+  // A file is not a folder.
+  EXPECT_FALSE(ShortFolderPath(ProgramPath(jfolder / "marker.txt")).has_value());
+}
+
+TEST(Win32FileSystem, ListsOrdinaryFilesWithTheExactExtension) {
+  TempDir dir;
+  dir.Write("a.bat", "1");
+  dir.Write("UPPER.BAT", "22");
+  dir.Write("a.batch", "3");
+  dir.Write("b.bat.txt", "4");
+  dir.Write("hidden.bat", "5");
+  dir.Write("system.bat", "6");
+  dir.Write(J("表示ソフト.bat"), "77");
+  fs::create_directories(dir.path() / "folder.bat");
+  ASSERT_TRUE(SetFileAttributesW((dir.path() / "hidden.bat").wstring().c_str(),
+                                 FILE_ATTRIBUTE_HIDDEN));
+  ASSERT_TRUE(SetFileAttributesW((dir.path() / "system.bat").wstring().c_str(),
+                                 FILE_ATTRIBUTE_SYSTEM));
+  // The attributes must stick, or the listing would be tested against nothing.
+  ASSERT_NE(GetFileAttributesW((dir.path() / "hidden.bat").wstring().c_str()) &
+                FILE_ATTRIBUTE_HIDDEN,
+            0u);
+  ASSERT_NE(GetFileAttributesW((dir.path() / "system.bat").wstring().c_str()) &
+                FILE_ATTRIBUTE_SYSTEM,
+            0u);
+
+  Win32FileSystem files;
+  std::vector<DirEntry> out;
+  ASSERT_TRUE(files.ListFiles(ProgramPath(dir.path()) + "\\*.bat", out));
+  EXPECT_EQ(NamesOf(out), (std::vector<std::string>{"UPPER.BAT", "a.bat", J("表示ソフト.bat")}));
+  for (const DirEntry& e : out) {
+    if (e.name == "UPPER.BAT") EXPECT_EQ(e.size, 2u);
+    if (e.name == "a.bat") EXPECT_EQ(e.size, 1u);
+  }
+
+  // Listing appends: a caller's earlier entries stay.
+  std::vector<DirEntry> more{{"kept", 9}};
+  ASSERT_TRUE(files.ListFiles(ProgramPath(dir.path()) + "\\*.jwf", more));
+  ASSERT_EQ(more.size(), 1u);
+  EXPECT_EQ(more[0].name, "kept");
+
+  // A folder that cannot be enumerated is a failure, not an empty folder.
+  std::vector<DirEntry> none;
+  EXPECT_FALSE(files.ListFiles(ProgramPath(dir.path() / "missing") + "\\*.bat", none));
+  EXPECT_TRUE(none.empty());
+}
+
+TEST(Win32FileSystem, OpenReadGivesBytesSizeAndLocalTime) {
+  TempDir dir;
+  const fs::path p = dir.Write(J("表示ソフト.bat"), "REM title\r\n#jw\r\n");
+  // A fixed local time, so the date the listing shows can be checked.
+  SYSTEMTIME local{2021, 3, 0, 14, 15, 9, 26, 0}, utc;
+  FILETIME ft;
+  ASSERT_TRUE(TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc));
+  ASSERT_TRUE(SystemTimeToFileTime(&utc, &ft));
+  {
+    HANDLE h = CreateFileW(p.wstring().c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(SetFileTime(h, nullptr, nullptr, &ft));
+    CloseHandle(h);
+  }
+
+  Win32FileSystem files;
+  std::unique_ptr<OpenedFile> f = files.OpenRead(ProgramPath(p));
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(f->size, 17u);
+  EXPECT_EQ(FormatListDate(f->modified), "2021/03/14 15:09");
+  char buf[64];
+  long long got = f->bytes->Read(buf, sizeof buf);
+  ASSERT_EQ(got, 17);
+  EXPECT_EQ(std::string(buf, 17), "REM title\r\n#jw\r\n");
+
+  EXPECT_EQ(files.OpenRead(ProgramPath(dir.path() / "missing.bat")), nullptr);
+  EXPECT_EQ(files.OpenRead(ProgramPath(dir.path())), nullptr);
+}
+
+TEST(BuildFileListOnWindows, LockedFileStopsTheListingKeepingEarlierRows) {
+  TempDir dir;
+  const std::vector<std::string> names = {"a1.bat", "b2.bat", "c3.bat", "d4.bat", "e5.bat"};
+  for (const std::string& n : names) dir.Write(n, "REM " + n + "\r\nREM #jw\r\n");
+  const std::string locked = "c3.bat";
+
+  Win32FileSystem files;
+  // Without the lock all five are listed.
+  FileListing all = BuildFileList(files, ProgramPath(dir.path()), kFilterBatch);
+  EXPECT_FALSE(all.stopped);
+  ASSERT_EQ(all.rows.size(), names.size());
+
+  // The system's enumeration order decides which rows come before the
+  // locked file; take it from the same file system.
+  std::vector<DirEntry> order;
+  ASSERT_TRUE(files.ListFiles(ProgramPath(dir.path()) + "\\*.bat", order));
+  std::vector<std::string> before;
+  for (const DirEntry& e : order) {
+    if (e.name == locked) break;
+    before.push_back(e.name);
+  }
+
+  ExclusiveLock lock(dir.path() / locked);
+  ASSERT_TRUE(lock.held());
+  FileListing partial = BuildFileList(files, ProgramPath(dir.path()), kFilterBatch);
+  EXPECT_TRUE(partial.stopped);
+  EXPECT_LT(partial.rows.size(), names.size());
+  std::vector<std::string> listed;
+  for (const FileRow& r : partial.rows) {
+    listed.push_back(r.name);
+    EXPECT_EQ(r.title, " " + r.name);
+  }
+  EXPECT_EQ(listed, before);
+}
+
+TEST(BuildFileListOnWindows, OnlyALockedFileGivesNoRowsAndStops) {
+  TempDir dir;
+  const fs::path p = dir.Write(J("表示ソフト.bat"), "REM x\r\nREM #jw\r\n");
+  ExclusiveLock lock(p);
+  ASSERT_TRUE(lock.held());
+  Win32FileSystem files;
+  FileListing listing = BuildFileList(files, ProgramPath(dir.path()), kFilterBatch);
+  EXPECT_TRUE(listing.stopped);
+  EXPECT_TRUE(listing.rows.empty());
+}
+
+}  // namespace
+}  // namespace zel

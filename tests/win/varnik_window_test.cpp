@@ -1,0 +1,644 @@
+// The real main window hosted in this process and driven with real
+// messages: the load sequence, the filter button, refreshing, the settings
+// file it reads and writes, and closing by the boot mode. Message boxes are
+// answered by the test, never shown.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cmath>
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/ui_service.h"
+#include "app/varnik_window.h"
+#include "core/linereader.h"
+#include "core/settings.h"
+#include "core/text.h"
+#include "platform/winops.h"
+#include "platform/wstr.h"
+#include "tests/support/tempdir.h"
+#include "tests/support/win_driver.h"
+
+namespace zel {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace test;
+
+// A path as the program forms it: code page 932, "\" separators.
+std::string ProgramPath(const fs::path& p) { return Narrow(p.wstring()); }
+
+// The folder as the window shows a folder argument: its short form with
+// ASCII letters in upper case (full-width letters and kana untouched).
+std::wstring ShortUpper(const fs::path& p) {
+  wchar_t buf[MAX_PATH];
+  DWORD n = GetShortPathNameW(p.wstring().c_str(), buf, MAX_PATH);
+  std::wstring s = n && n < MAX_PATH ? std::wstring(buf, n) : p.wstring();
+  for (auto& c : s)
+    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - 32);
+  return s;
+}
+
+std::wstring Text(HWND h) {
+  wchar_t buf[2048] = L"";
+  GetWindowTextW(h, buf, 2048);
+  return buf;
+}
+
+// One column of the list, row by row.
+std::vector<std::wstring> Column(HWND list, int column) {
+  std::vector<std::wstring> out;
+  const int count = ListView_GetItemCount(list);
+  for (int i = 0; i < count; ++i) {
+    wchar_t buf[1024] = L"";
+    ListView_GetItemText(list, i, column, buf, 1024);
+    out.push_back(buf);
+  }
+  return out;
+}
+
+// The rows as (title, file name) pairs; the order is the file system's.
+std::set<std::pair<std::wstring, std::wstring>> Rows(HWND list) {
+  std::vector<std::wstring> titles = Column(list, 0), names = Column(list, 1);
+  std::set<std::pair<std::wstring, std::wstring>> rows;
+  for (std::size_t i = 0; i < titles.size(); ++i) rows.insert({titles[i], names[i]});
+  return rows;
+}
+
+using RowSet = std::set<std::pair<std::wstring, std::wstring>>;
+
+void Click(const VarnikWindow& w, int id, HWND button) {
+  SendMessageW(w.hwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+}
+
+void MenuCommand(const VarnikWindow& w, UINT id) {
+  SendMessageW(w.hwnd(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+
+void SetText(HWND h, const std::wstring& text) {
+  SendMessageW(h, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+int ComboIndex(const VarnikWindow& w) {
+  return static_cast<int>(SendMessageW(w.Combo1, CB_GETCURSEL, 0, 0));
+}
+
+bool Visible(HWND h) { return IsWindowVisible(h) != 0; }
+
+// Top-level windows of this process titled "frmtask" (the tray window).
+int TrayWindowsOfThisProcess() {
+  struct S { int count; } st{0};
+  EnumWindows(
+      [](HWND h, LPARAM lp) -> BOOL {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(h, &pid);
+        if (pid == GetCurrentProcessId() && WindowText(h) == L"frmtask")
+          ++reinterpret_cast<S*>(lp)->count;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&st));
+  return st.count;
+}
+
+std::string Batch(const char* title_utf8) {
+  return J(std::string("REM ") + title_utf8 + " *\r\nREM #jw\r\njgawk -f x.awk\r\n");
+}
+
+// Each test: its own program folder (where Varnik.ini lives) and folder of
+// files, message boxes recorded and answered with OK, and the process's
+// working folder put back (the window moves it into the folders, and a
+// working folder cannot be removed).
+class VarnikWindowTest : public ::testing::Test {
+ protected:
+  TempDir dir;
+  fs::path prog = dir.path() / "prog";
+  fs::path files = dir.path() / "gaihen";
+  std::vector<MessageRequest> messages;
+
+  void SetUp() override {
+    fs::create_directories(prog);
+    fs::create_directories(files);
+    wchar_t cwd[MAX_PATH] = L"";
+    GetCurrentDirectoryW(MAX_PATH, cwd);
+    saved_cwd_ = cwd;
+    SetMessageAnswerer([this](const MessageRequest& r) {
+      messages.push_back(r);
+      return IDOK;
+    });
+  }
+
+  void TearDown() override {
+    SetMessageAnswerer(nullptr);
+    SetCurrentDirectoryW(saved_cwd_.c_str());
+    // A box the test did not expect is a fault of its own.
+    for (const MessageRequest& m : messages)
+      ADD_FAILURE() << "unexpected message: " << Narrow(m.text);
+  }
+
+  std::string prog_arg() const { return ProgramPath(prog); }
+  fs::path ini() const { return prog / "Varnik.ini"; }
+  void Write(const fs::path& folder, const std::string& name, const std::string& bytes) const {
+    WriteBytes(folder / PathFromCp932(name), bytes);
+  }
+
+  // A settings file as a previous run left it: a window well on the
+  // screen, the files folder as the saved folder.
+  Settings Prepared() const {
+    Settings s = DefaultSettings(ProgramPath(files), kToolButtonCount);
+    s.Top = 1200;
+    s.Left = 1500;
+    s.Width = 12000;
+    s.Height = 9000;
+    s.ColumnHead1W = 2600;
+    s.ColumnHead2W = 1800;
+    s.ColumnHead3W = 2200;
+    s.ColumnPos = "1 2 3     ";
+    s.Frame2left = 2790;
+    s.Frame3Top = 3120;
+    return s;
+  }
+  void WriteIni(const Settings& s) const { WriteBytes(ini(), FormatSettings(s)); }
+  std::vector<std::string> IniLines() const { return SplitLines(ReadBytes(ini())); }
+
+  // Creates the window and waits until it is shown.
+  static void Start(VarnikWindow& w) {
+    ASSERT_TRUE(w.Create(GetModuleHandleW(nullptr)));
+    ASSERT_TRUE(w.alive());
+    ASSERT_TRUE(WaitFor([&] { return w.settings().win != 0 || Visible(w.hwnd()); }));
+  }
+
+ private:
+  std::wstring saved_cwd_;
+};
+
+TEST_F(VarnikWindowTest, LoadsTheFolderArgumentAndFocusesTheList) {
+  Write(files, "enko.bat", Batch("円弧を等分割"));
+  Write(files, "moji.bat", J("@REM 文字の置換\r\nrem #JWW\r\n"));
+  Write(files, J("表示ソフト.bat"), Batch("表示"));
+  Write(files, "plain.bat", "@echo off\r\necho no marker\r\n");
+  Write(files, "env.jwf", J("標準設定\r\n"));
+
+  VarnikWindow w(ProgramPath(files), prog_arg());
+  ASSERT_NO_FATAL_FAILURE(Start(w));
+  EXPECT_EQ(Text(w.hwnd()), L"Zelvanto");
+  EXPECT_EQ(Text(w.txt_gai), ShortUpper(files));
+  EXPECT_EQ(Wide(w.CurrentFolder()), ShortUpper(files));
+  EXPECT_EQ(Rows(w.ListView1), (RowSet{{WideUtf8(" 円弧を等分割"), L"enko.bat"},
+                                       {WideUtf8(" 文字の置換"), L"moji.bat"},
+                                       {WideUtf8(" 表示"), WideUtf8("表示ソフト.bat")}}));
+  for (const std::wstring& date : Column(w.ListView1, 2))
+    EXPECT_EQ(date.size(), 16u) << "yyyy/mm/dd hh:nn expected, got " << Narrow(date);
+  EXPECT_EQ(GetFocus(), w.ListView1);
+
+  EXPECT_EQ(ComboIndex(w), 0);
+  EXPECT_EQ(w.FilterIndex(), 0);
+  EXPECT_EQ(Text(w.label2), WideUtf8("外部変形フォルダ"));
+  EXPECT_FALSE(Visible(w.Com_jwwinjwf));
+  EXPECT_TRUE(Visible(w.chk_smenu));
+  EXPECT_TRUE(Visible(w.txtengin));
+  EXPECT_TRUE(Visible(w.Label5));
+  // No settings file: the first-start values.
+  EXPECT_EQ(Text(w.Text_edit), L"Notepad");
+  EXPECT_EQ(Text(w.Txt_jww), L"C:\\JWW");
+
+  w.Unload();
+  EXPECT_FALSE(w.alive());
+  EXPECT_EQ(IniLines().size(), 162u);
+}
+
+TEST_F(VarnikWindowTest, JwfArgumentInEitherPlaceChoosesEnvironmentFiles) {
+  Write(files, "a.jwf", J("環境Ａ\r\n"));
+  Write(files, "b.jwf", J("環境Ｂ\r\nsecond line\r\n"));
+  Write(files, "run.bat", Batch("外変"));
+  const std::string folder = ProgramPath(files);
+  for (const std::string& args : {"/jwf " + folder, folder + " /JWF", "/Jwf"}) {
+    SCOPED_TRACE(args);
+    WriteIni(Prepared());
+    VarnikWindow w(args, prog_arg());
+    ASSERT_NO_FATAL_FAILURE(Start(w));
+    EXPECT_EQ(ComboIndex(w), 1);
+    EXPECT_EQ(Text(w.label2), WideUtf8("環境設定フォルダ"));
+    EXPECT_TRUE(Visible(w.Com_jwwinjwf));
+    EXPECT_FALSE(Visible(w.chk_smenu));
+    EXPECT_FALSE(Visible(w.txtengin));
+    EXPECT_FALSE(Visible(w.Label5));
+    EXPECT_EQ(Rows(w.ListView1),
+              (RowSet{{WideUtf8("環境Ａ"), L"a.jwf"}, {WideUtf8("環境Ｂ"), L"b.jwf"}}));
+    w.Unload();
+    EXPECT_FALSE(w.alive());
+  }
+  // "/jwf" as a third word is not looked at.
+  VarnikWindow w("x y /jwf", prog_arg());
+  ASSERT_NO_FATAL_FAILURE(Start(w));
+  EXPECT_EQ(ComboIndex(w), 0);
+  EXPECT_FALSE(Visible(w.Com_jwwinjwf));
+  w.Unload();
+}
+
+TEST_F(VarnikWindowTest, SecondFolderArgumentWinsAndMissingFoldersChangeNothing) {
+  // A Japanese folder name whose ソ has the trail byte "\".
+  const fs::path second = dir.path() / PathFromCp932(J("外変ソフト"));
+  fs::create_directories(second);
+  Write(files, "first.bat", Batch("最初"));
+  Write(second, "second.bat", Batch("二番目"));
+
+  {
+    VarnikWindow w(ProgramPath(files) + " " + ProgramPath(second), prog_arg());
+    ASSERT_NO_FATAL_FAILURE(Start(w));
+    EXPECT_EQ(Text(w.txt_gai), ShortUpper(second));
+    EXPECT_EQ(Rows(w.ListView1), (RowSet{{WideUtf8(" 二番目"), L"second.bat"}}));
+    w.Unload();
+  }
+
+  // A saved folder, then a folder argument that does not exist: the saved
+  // folder stays exactly as written.
+  Settings s = Prepared();
+  s.gaihenfolder = ProgramPath(files);
+  WriteIni(s);
+  {
+    VarnikWindow w(ProgramPath(dir.path() / "missing"), prog_arg());
+    ASSERT_NO_FATAL_FAILURE(Start(w));
+    EXPECT_EQ(Text(w.txt_gai), files.wstring());
+    EXPECT_EQ(Rows(w.ListView1), (RowSet{{WideUtf8(" 最初"), L"first.bat"}}));
+    w.Unload();
+  }
+  // A missing folder second does not undo a good first one.
+  WriteIni(s);
+  {
+    VarnikWindow w(ProgramPath(second) + " " + ProgramPath(dir.path() / "missing"), prog_arg());
+    ASSERT_NO_FATAL_FAILURE(Start(w));
+    EXPECT_EQ(Text(w.txt_gai), ShortUpper(second));
+    w.Unload();
+  }
+}
+
+TEST_F(VarnikWindowTest, Command3CyclesTheFilterAndRefillsTheList) {
+  Write(files, "run.bat", Batch("外変"));
+  Write(files, "notjw.bat", "REM nothing\r\n");
+  Write(files, "a.jwf", J("環境Ａ\r\n"));
+  Write(files, "b.jwf", J("環境Ｂ\r\n"));
+  Write(files, "layers.jwl", J("レイヤ１\r\n"));
+
+  VarnikWindow w(ProgramPath(files), prog_arg());
+  ASSERT_NO_FATAL_FAILURE(Start(w));
+  const RowSet batches{{WideUtf8(" 外変"), L"run.bat"}};
+  const RowSet envs{{WideUtf8("環境Ａ"), L"a.jwf"}, {WideUtf8("環境Ｂ"), L"b.jwf"}};
+  const RowSet layers{{WideUtf8("レイヤ１"), L"layers.jwl"}};
+  ASSERT_EQ(Rows(w.ListView1), batches);
+
+  struct Step {
+    int index;
+    const char* label;
+    const RowSet* rows;
+  };
+  const Step steps[] = {{1, "環境設定フォルダ", &envs},
+                        {2, "ＪＷＬフォルダ", &layers},
+                        {0, "外部変形フォルダ", &batches},
+                        {1, "環境設定フォルダ", &envs}};
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.index);
+    Click(w, kIdCommand3, w.Command3);
+    EXPECT_EQ(ComboIndex(w), step.index);
+    EXPECT_EQ(Text(w.label2), WideUtf8(step.label));
+    EXPECT_EQ(Rows(w.ListView1), *step.rows);
+    EXPECT_EQ(Visible(w.Com_jwwinjwf), step.index == 1);
+    for (HWND h : {w.chk_smenu, w.txtengin, w.Label5}) EXPECT_EQ(Visible(h), step.index == 0);
+  }
+  w.Unload();
+}
+
+TEST_F(VarnikWindowTest, RefreshCommandShowsFilesChangedAfterLoad) {
+  Write(files, "old.bat", Batch("古い"));
+  VarnikWindow w(ProgramPath(files), prog_arg());
+  ASSERT_NO_FATAL_FAILURE(Start(w));
+  ASSERT_EQ(Rows(w.ListView1), (RowSet{{WideUtf8(" 古い"), L"old.bat"}}));
+
+  Write(files, "new.bat", Batch("新しい"));
+  fs::remove(files / "old.bat");
+  // Nothing watches the folder: the list changes on the command only.
+  EXPECT_EQ(ListView_GetItemCount(w.ListView1), 1);
+  MenuCommand(w, kCmdMSaisin);
+  EXPECT_EQ(Rows(w.ListView1), (RowSet{{WideUtf8(" 新しい"), L"new.bat"}}));
+  EXPECT_EQ(GetFocus(), w.ListView1);
+  w.Unload();
+}
+
+TEST_F(VarnikWindowTest, ListHoldsAtMost300Rows) {
+  for (int i = 0; i < 301; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "b%03d.bat", i);
+    Write(files, name, "REM batch " + std::to_string(i) + "\r\n#jw\r\n");
+  }
+  VarnikWindow w(ProgramPath(files), prog_arg());
+  ASSERT_NO_FATAL_FAILURE(Start(w));
+  EXPECT_EQ(ListView_GetItemCount(w.ListView1), 300);
+  // One fewer qualifying file: all are listed.
+  fs::remove(files / "b150.bat");
+  MenuCommand(w, kCmdMSaisin);
+  EXPECT_EQ(ListView_GetItemCount(w.ListView1), 300);
+  fs::remove(files / "b000.bat");
+  MenuCommand(w, kCmdMSaisin);
+  EXPECT_EQ(ListView_GetItemCount(w.ListView1), 299);
+  w.Unload();
+}
+
+TEST_F(VarnikWindowTest, WindowSavedOffTheScreenComesBackToASafePlace) {
+  struct Case {
+    float top, left;
+    bool moved;
+  };
+  // Just beyond the 10-twip tolerance the window is moved to 1000,1000
+  // twips; at the tolerance it stays where the file put it.
+  for (const Case c : {Case{-11, 1500, true}, Case{1200, -11, true}, Case{-10, 1500, false},
+                       Case{1200, -10, false}}) {
+    SCOPED_TRACE("Top=" + FormatSingle(c.top) + " Left=" + FormatSingle(c.left));
+    Settings s = Prepared();
+    s.win = 0;
+    s.Top = c.top;
+    s.Left = c.left;
+    WriteIni(s);
+    VarnikWindow w(ProgramPath(files), prog_arg());
+    ASSERT_NO_FATAL_FAILURE(Start(w));
+    const int dpi = DpiOf(w.hwnd());
+    RECT r;
+    GetWindowRect(w.hwnd(), &r);
+    const int want_top = TwipsToPixels(c.moved ? 1000 : c.top, dpi);
+    const int want_left = TwipsToPixels(c.moved ? 1000 : c.left, dpi);
+    EXPECT_NEAR(r.top, want_top, 1);
+    EXPECT_NEAR(r.left, want_left, 1);
+    // The size is the saved one either way.
+    EXPECT_NEAR(r.right - r.left, TwipsToPixels(12000, dpi), 1);
+    EXPECT_NEAR(r.bottom - r.top, TwipsToPixels(9000, dpi), 1);
+    w.Unload();
+  }
+}
+
+TEST_F(VarnikWindowTest, SavedColumnWidthsAndOrder) {
+  Write(files, "run.bat", Batch("外変"));
+  // One width missing: the saved widths are not used, every column gets
+  // 2000 twips.
+  {
+    Settings s = Prepared();
+    s.ColumnHead1W = 3000;
+    s.ColumnHead2W = 0;
+    s.ColumnHead3W = 1500;
+    s.ColumnPos = "3 1 2     ";
+    WriteIni(s);
+    VarnikWindow w(ProgramPath(files), prog_arg());
+    ASSERT_NO_FATAL_FAILURE(Start(w));
+    const int want = TwipsToPixels(2000, DpiOf(w.hwnd()));
+    for (int i = 0; i < 3; ++i) EXPECT_NEAR(ListView_GetColumnWidth(w.ListView1, i), want, 1) << i;
+    int order[3] = {-1, -1, -1};
+    ASSERT_TRUE(ListView_GetColumnOrderArray(w.ListView1, 3, order));
+    EXPECT_EQ(std::vector<int>(order, order + 3), (std::vector<int>{0, 1, 2}));
+    w.Unload();
+  }
+  // All widths given: they apply, and the positions "3 1 2" put the title
+  // column last, the file name first and the date second.
+  {
+    Settings s = Prepared();
+    s.ColumnHead1W = 3000;
+    s.ColumnHead2W = 1500;
+    s.ColumnHead3W = 2400;
+    s.ColumnPos = "3 1 2     ";
+    WriteIni(s);
+    VarnikWindow w(ProgramPath(files), prog_arg());
+    ASSERT_NO_FATAL_FAILURE(Start(w));
+    const int dpi = DpiOf(w.hwnd());
+    EXPECT_NEAR(ListView_GetColumnWidth(w.ListView1, 0), TwipsToPixels(3000, dpi), 1);
+    EXPECT_NEAR(ListView_GetColumnWidth(w.ListView1, 1), TwipsToPixels(1500, dpi), 1);
+    EXPECT_NEAR(ListView_GetColumnWidth(w.ListView1, 2), TwipsToPixels(2400, dpi), 1);
+    int order[3] = {-1, -1, -1};
+    ASSERT_TRUE(ListView_GetColumnOrderArray(w.ListView1, 3, order));
+    EXPECT_EQ(std::vector<int>(order, order + 3), (std::vector<int>{1, 2, 0}));
+    w.Unload();
+    // Saved back as it was shown.
+    std::vector<std::string> lines = IniLines();
+    ASSERT_EQ(lines.size(), 162u);
+    EXPECT_EQ(lines[27], "ColumnPos=3 1 2     ");
+  }
+}
+
+// Whole twips, as the divider and comment positions are stored.
+bool IsWholeNumberLine(const std::string& line, const std::string& key) {
+  if (line.compare(0, key.size(), key) != 0) return false;
+  const std::string v = line.substr(key.size());
+  if (v.empty()) return false;
+  for (char ch : v)
+    if (ch < '0' || ch > '9') return false;
+  return true;
+}
+
+TEST_F(VarnikWindowTest, MissingDividerPositionFallsBackToDefaults) {
+  // The window is large enough that the layout keeps the defaults.
+  Settings s = Prepared();
+  s.Frame2left = 0;
+  s.Frame3Top = 5000;
+  WriteIni(s);
+  {
+    VarnikWindow w(ProgramPath(files), prog_arg());
+    ASSERT_NO_FATAL_FAILURE(Start(w));
+    EXPECT_EQ(w.settings().Frame2left, 2790.0f);
+    EXPECT_EQ(w.settings().Frame3Top, 3120.0f);
+    w.Unload();
+  }
+  std::vector<std::string> lines = IniLines();
+  ASSERT_EQ(lines.size(), 162u);
+  EXPECT_EQ(lines[28], "Frame2left=2790");
+  EXPECT_EQ(lines[29], "Frame3Top=3120");
+
+  // Fractional positions from an edited file are stored back whole.
+  s.Frame2left = 3000.5f;
+  s.Frame3Top = 4000.25f;
+  WriteIni(s);
+  {
+    VarnikWindow w(ProgramPath(files), prog_arg());
+    ASSERT_NO_FATAL_FAILURE(Start(w));
+    EXPECT_EQ(w.settings().Frame2left, std::round(w.settings().Frame2left));
+    EXPECT_EQ(w.settings().Frame3Top, std::round(w.settings().Frame3Top));
+    w.Unload();
+  }
+  lines = IniLines();
+  ASSERT_EQ(lines.size(), 162u);
+  EXPECT_TRUE(IsWholeNumberLine(lines[28], "Frame2left=")) << lines[28];
+  EXPECT_TRUE(IsWholeNumberLine(lines[29], "Frame3Top=")) << lines[29];
+}
+
+TEST_F(VarnikWindowTest, JwwFolderBoxSetsTheWrapperBatchPathAndDrive) {
+  Settings s = Prepared();
+  s.jwwfolder = "E:\\JWW7";
+  WriteIni(s);
+  VarnikWindow w(ProgramPath(files), prog_arg());
+  ASSERT_NO_FATAL_FAILURE(Start(w));
+  EXPECT_EQ(Text(w.Txt_jww), L"E:\\JWW7");
+  EXPECT_EQ(w.WrapperBatchPath(), "E:\\JWW7\\_VNKtemp.bat");
+  EXPECT_EQ(w.JwwDrive(), "E:");
+
+  SetText(w.Txt_jww, L"D:\\JW");
+  EXPECT_EQ(w.WrapperBatchPath(), "D:\\JW\\_VNKtemp.bat");
+  EXPECT_EQ(w.JwwDrive(), "D:");
+
+  // The drive is two characters, not two bytes.
+  SetText(w.Txt_jww, WideUtf8("表示ソフト\\jw"));
+  EXPECT_EQ(w.JwwDrive(), J("表示"));
+  EXPECT_EQ(w.WrapperBatchPath(), J("表示ソフト\\jw\\_VNKtemp.bat"));
+  w.Unload();
+}
+
+TEST_F(VarnikWindowTest, KeyPreviewIsOffWhileTypingInTheTextBoxes) {
+  VarnikWindow w(ProgramPath(files), prog_arg());
+  ASSERT_NO_FATAL_FAILURE(Start(w));
+  EXPECT_TRUE(w.key_preview());
+  SetFocus(w.Text_edit);
+  ASSERT_EQ(GetFocus(), w.Text_edit);
+  EXPECT_FALSE(w.key_preview());
+  SetFocus(w.ListView1);
+  ASSERT_EQ(GetFocus(), w.ListView1);
+  EXPECT_TRUE(w.key_preview());
+  SetFocus(w.Txt_jww);
+  ASSERT_EQ(GetFocus(), w.Txt_jww);
+  EXPECT_FALSE(w.key_preview());
+  // From one box straight to the other: still off.
+  SetFocus(w.Text_edit);
+  EXPECT_FALSE(w.key_preview());
+  SetFocus(w.TreeView1);
+  EXPECT_TRUE(w.key_preview());
+  w.Unload();
+}
+
+TEST_F(VarnikWindowTest, UnloadSavesTheBoxesToVarnikIni) {
+  VarnikWindow w(ProgramPath(files), prog_arg());
+  ASSERT_NO_FATAL_FAILURE(Start(w));
+  SetText(w.Text_edit, WideUtf8("サクラ.exe"));
+  SetText(w.Txt_jww, WideUtf8("D:\\表示ソフト"));
+  SendMessageW(w.chk_smenu, BM_SETCHECK, BST_CHECKED, 0);
+  w.Unload();
+  EXPECT_FALSE(w.alive());
+
+  const std::string bytes = ReadBytes(ini());
+  std::vector<std::string> lines = SplitLines(bytes);
+  ASSERT_EQ(lines.size(), 162u);
+  ASSERT_GE(bytes.size(), 2u);
+  EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
+  EXPECT_EQ(lines[0], J("[Varnik設定ファイル 書き込み順をかえないでね。(^^;]"));
+  EXPECT_EQ(lines[1], J("editor=サクラ.exe"));
+  EXPECT_EQ(lines[2], J("jwwfolder=D:\\表示ソフト"));
+  EXPECT_EQ(lines[3], "gaihenfolder=" + Narrow(ShortUpper(files)));
+  EXPECT_EQ(lines[4], "foldermove=1");
+  EXPECT_EQ(lines[5], "win=0");
+  EXPECT_EQ(lines[36], "Tools=20");
+
+  // What was saved is what the next start reads.
+  VarnikWindow again("", prog_arg());
+  ASSERT_NO_FATAL_FAILURE(Start(again));
+  EXPECT_EQ(Text(again.Text_edit), WideUtf8("サクラ.exe"));
+  EXPECT_EQ(Text(again.Txt_jww), WideUtf8("D:\\表示ソフト"));
+  EXPECT_EQ(Text(again.txt_gai), ShortUpper(files));
+  EXPECT_EQ(SendMessageW(again.chk_smenu, BM_GETCHECK, 0, 0), BST_CHECKED);
+  again.Unload();
+}
+
+TEST_F(VarnikWindowTest, UnloadWithLockedSettingsWarnsOnceAndKeepsTheFile) {
+  WriteIni(Prepared());
+  const std::string before = ReadBytes(ini());
+  VarnikWindow w(ProgramPath(files), prog_arg());
+  ASSERT_NO_FATAL_FAILURE(Start(w));
+  SetText(w.Text_edit, L"changed.exe");
+  {
+    // Another program holds the file open and lets no one replace it.
+    HANDLE lock = CreateFileW(ini().wstring().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    w.Unload();
+    CloseHandle(lock);
+  }
+  EXPECT_FALSE(w.alive());
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_NE(messages[0].text.find(WideUtf8("設定を保存できませんでした")), std::wstring::npos)
+      << Narrow(messages[0].text);
+  EXPECT_EQ(messages[0].flags & MB_ICONMASK, static_cast<UINT>(MB_ICONWARNING));
+  messages.clear();
+  EXPECT_EQ(ReadBytes(ini()), before);
+  // No half-written temporary file is left beside it.
+  for (const auto& e : fs::directory_iterator(prog))
+    EXPECT_EQ(e.path().filename(), L"Varnik.ini") << "left behind: " << Narrow(e.path().wstring());
+}
+
+TEST_F(VarnikWindowTest, Command1ActsOnTheBootMode) {
+  Write(files, "run.bat", Batch("外変"));
+  // 1: the window hides and stays alive.
+  {
+    Settings s = Prepared();
+    s.Bootmode = 1;
+    WriteIni(s);
+    VarnikWindow w(ProgramPath(files), prog_arg());
+    ASSERT_NO_FATAL_FAILURE(Start(w));
+    Click(w, kIdCommand1, w.Command1);
+    EXPECT_TRUE(WaitFor([&] { return !Visible(w.hwnd()); }, 10s));
+    EXPECT_TRUE(w.alive());
+    EXPECT_TRUE(IsWindow(w.hwnd()));
+    // The settings were saved on the way.
+    EXPECT_EQ(IniLines().size(), 162u);
+    w.Unload();
+    EXPECT_FALSE(w.alive());
+  }
+  // 2: minimised.
+  {
+    Settings s = Prepared();
+    s.Bootmode = 2;
+    WriteIni(s);
+    VarnikWindow w(ProgramPath(files), prog_arg());
+    ASSERT_NO_FATAL_FAILURE(Start(w));
+    Click(w, kIdCommand1, w.Command1);
+    EXPECT_TRUE(WaitFor([&] { return IsIconic(w.hwnd()) != 0; }, 10s));
+    EXPECT_TRUE(w.alive());
+    w.Unload();
+  }
+  // 0: the window goes, the settings are saved.
+  {
+    Settings s = Prepared();
+    s.Bootmode = 0;
+    s.editor = "before.exe";
+    WriteIni(s);
+    VarnikWindow w(ProgramPath(files), prog_arg());
+    ASSERT_NO_FATAL_FAILURE(Start(w));
+    SetText(w.Text_edit, L"after.exe");
+    Click(w, kIdCommand1, w.Command1);
+    EXPECT_FALSE(w.alive());
+    std::vector<std::string> lines = IniLines();
+    ASSERT_EQ(lines.size(), 162u);
+    EXPECT_EQ(lines[1], "editor=after.exe");
+    EXPECT_EQ(lines[32], "Bootmode=0");
+  }
+}
+
+TEST_F(VarnikWindowTest, DestroyingTheWindowTakesTheTrayWindowAlong) {
+  const int before = TrayWindowsOfThisProcess();
+  {
+    VarnikWindow w(ProgramPath(files), prog_arg());
+    ASSERT_NO_FATAL_FAILURE(Start(w));
+    EXPECT_EQ(TrayWindowsOfThisProcess(), before + 1);
+    // The title bar's close box unloads.
+    SendMessageW(w.hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(w.alive());
+    EXPECT_EQ(TrayWindowsOfThisProcess(), before);
+  }
+  {
+    // Dropped without an unload, as a host that simply lets it go.
+    auto w = std::make_unique<VarnikWindow>(ProgramPath(files), prog_arg());
+    ASSERT_NO_FATAL_FAILURE(Start(*w));
+    EXPECT_EQ(TrayWindowsOfThisProcess(), before + 1);
+    w.reset();
+    EXPECT_EQ(TrayWindowsOfThisProcess(), before)
+        << "the tray window outlived its main window";
+  }
+}
+
+}  // namespace
+}  // namespace zel
