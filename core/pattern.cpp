@@ -291,15 +291,9 @@ class Parser {
 
   // Control characters by letter, anything not alphanumeric as itself.
   static int SimpleEscape(unsigned char c) {
-    switch (c) {
-      case 't': return '\t';
-      case 'n': return '\n';
-      case 'r': return '\r';
-      case 'f': return '\f';
-      case 'e': return 0x1B;
-      case 'a': return 0x07;
-      default: return (IsWordByte(c) && c != '_') ? -1 : c;
-    }
+    const std::size_t k = std::string_view("tnrfea").find(static_cast<char>(c));
+    if (k != npos) return "\t\n\r\f\x1B\a"[k];
+    return (IsWordByte(c) && c != '_') ? -1 : c;
   }
 
   // One class member: a character code, or a \d \w \s set (named != 0).
@@ -366,7 +360,10 @@ void DetectLiteral(Program& p) {
   std::size_t k = 0, end = p.code.size() - 1;  // the last is kMatch
   const bool group = p.has_group && p.code[0].op == Op::kSave &&
                      p.code[end - 1].op == Op::kSave;
-  if (group) ++k, --end;
+  if (group) {
+    ++k;
+    --end;
+  }
   std::string text;
   for (; k < end; ++k) {
     const Inst& in = p.code[k];

@@ -265,6 +265,20 @@ TEST(PatternMatch, MalformedPatterns) {
   EXPECT_EQ(Match("/a/q", "a"), "0");
 }
 
+// Compiled patterns are kept per pattern text; many distinct patterns must
+// not disturb the results of earlier or later ones.
+TEST(PatternCache, ManyDistinctPatterns) {
+  EXPECT_EQ(Match("/#jw/i", "rem #JW"), "1");
+  for (int k = 0; k < 1000; ++k) {
+    const std::string n = std::to_string(k);
+    ASSERT_EQ(Match(std::string("/(") + n + ")x/", std::string("a") + n + "x"), n);
+    ASSERT_EQ(Replace(std::string("s/") + n + "/<$1>/", n), "<>");
+    ASSERT_EQ(Match("/#jw/i", k % 2 ? "#jw" : "jw"), k % 2 ? "1" : "0");
+  }
+  EXPECT_EQ(Match("/(7)x/", "a7x"), "7");
+  EXPECT_EQ(Replace("s/(b)/[$1]/g", "abcb"), "a[b]c[b]");
+}
+
 // Linear time on long subjects, including patterns that make a
 // backtracking engine explode.
 TEST(PatternPerformance, LongSubjectsStayLinear) {
