@@ -103,7 +103,8 @@ void VarnikWindow::CreateControls() {
   // Two panels: "Coment" (the display mode of the comment pane) and "info".
   int parts[2] = {ToPx(1200), -1};
   SendMessageW(SBar1, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
-  SendMessageW(SBar1, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(WideUtf8("コメント").c_str()));
+  // Raised: comments only; the panel turns inset for "every line".
+  SendMessageW(SBar1, SB_SETTEXTW, SBT_POPOUT, reinterpret_cast<LPARAM>(WideUtf8("コメント").c_str()));
 
   Text1 = MakeChild(hwnd_, WS_EX_CLIENTEDGE, L"EDIT", L"",
                     WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY |
@@ -194,25 +195,14 @@ void VarnikWindow::CreateMenus() {
   auto item = [](HMENU m, UINT id, const char* text) {
     AppendMenuW(m, MF_STRING, id, WideUtf8(text).c_str());
   };
-  // The list's context menu.
-  context = CreatePopupMenu();
-  HMENU files = CreatePopupMenu();
+  // The list's context menu; its entries change with the filter and the
+  // selected batch, so it is rebuilt before it opens.
   for (int i = 0; i < 14; ++i) {
-    std::string caption = i < 9 ? "file" + std::to_string(i + 1) : "";
-    item(files, kCmdKanrenfileFirst + i, caption.c_str());
+    kanren_captions_[i] = i < 9 ? std::string("file") + std::to_string(i + 1) : std::string();
+    kanren_visible_[i] = true;
   }
-  AppendMenuW(context, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(files),
-              WideUtf8("関連ファイル編集").c_str());
-  item(context, kCmdBatedit, "ＡＬＬ");
-  AppendMenuW(context, MF_SEPARATOR, 0, nullptr);
-  item(context, kCmdMnuRemame, "名称の変更");
-  item(context, kCmdMSaisin, "最新の情報に更新");
-  AppendMenuW(context, MF_SEPARATOR, 0, nullptr);
-  item(context, kCmdDebRun, "デバッグモードで実行");
-  item(context, kCmdNmuTmpOut, "JWC_TEMP.TXTの書き出し");
-  item(context, kCmdAddcome, "コメントを挿入(Ver UP用)");
-  item(context, kCmdAddcomebubun, "コメントを挿入(部分有効)");
-  item(context, kCmdFilekill, "削除");
+  context = CreatePopupMenu();
+  SetupContextMenu();
 
   // The tree's context menu.
   tree = CreatePopupMenu();

@@ -65,11 +65,18 @@ void VarnikWindow::LoadSequence() {
     SendMessageW(ListView1, LVM_SETCOLUMNW, i, reinterpret_cast<LPARAM>(&col));
   }
 
-  // A window saved far off the screen comes back at a safe place.
+  // A window saved far off the screen comes back at a safe place. The test
+  // uses the saved twips where they were applied: pixels rounded back to
+  // twips would turn -10 into -15.
   RECT r;
   GetWindowRect(hwnd_, &r);
   const int dpi = DpiOf(hwnd_);
-  if (PixelsToTwips(r.top, dpi) < -10 || PixelsToTwips(r.left, dpi) < -10)
+  double top = PixelsToTwips(r.top, dpi), left = PixelsToTwips(r.left, dpi);
+  if (settings_.win != 1 && settings_.win != 2) {
+    top = settings_.Top;
+    left = settings_.Left;
+  }
+  if (top < -10 || left < -10)
     SetWindowPos(hwnd_, nullptr, TwipsToPixels(1000, dpi), TwipsToPixels(1000, dpi), 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
@@ -104,7 +111,7 @@ void VarnikWindow::LoadSequence() {
   IsLoading = false;
 
   LoadTreeCache();
-  frmtask_ = new TrayWindow();
+  frmtask_ = std::make_unique<TrayWindow>();
   frmtask_->Create(instance_);
   SelectTreeNode(AsciiUpper(current_folder_));
   RefreshFileList();
@@ -220,8 +227,8 @@ void VarnikWindow::GatherLiveSettings() {
     if (SendMessageW(ListView1, LVM_GETCOLUMNW, i, reinterpret_cast<LPARAM>(&col)))
       *captions[i] = Narrow(buf);
   }
-  s.Frame2left = static_cast<float>(frame2_left_);
-  s.Frame3Top = static_cast<float>(frame3_top_);
+  // Frame2left and Frame3Top already hold the whole twips the last layout
+  // stored.
 }
 
 void VarnikWindow::Savecfg() {
@@ -265,10 +272,7 @@ void VarnikWindow::Unload() {
   unloading_ = true;
   SetCurrentFolder(program_folder_);
   Savecfg();
-  if (frmtask_) {
-    delete frmtask_;
-    frmtask_ = nullptr;
-  }
+  frmtask_.reset();
   DestroyWindow(hwnd_);
 }
 

@@ -67,7 +67,14 @@ VarnikWindow::VarnikWindow(std::string arguments, std::string program_folder)
 
 VarnikWindow::~VarnikWindow() {
   if (hwnd_) DestroyWindow(hwnd_);
-  if (context) DestroyMenu(context);
+  frmtask_.reset();
+  if (context) {
+    // The related-file submenu is attached only for batches; detach it so
+    // it is destroyed exactly once.
+    while (GetMenuItemCount(context) > 0) RemoveMenu(context, 0, MF_BYPOSITION);
+    DestroyMenu(context);
+  }
+  if (files_menu_) DestroyMenu(files_menu_);
   if (tree) DestroyMenu(tree);
   for (HIMAGELIST l : {ImageList1, ImageList2, ImageList3})
     if (l) ImageList_Destroy(l);
@@ -143,6 +150,16 @@ void VarnikWindow::OnCommand(UINT id, UINT code, HWND ctl) {
       case kCmdMSaisin:
         RefreshFileList();
         return;
+      case kCmdDebRun:
+        debug_run_ = true;
+        RunSelectedFile();
+        debug_run_ = false;
+        return;
+      case kCmdNmuTmpOut:
+        write_out_ = true;
+        RunSelectedFile();
+        write_out_ = false;
+        return;
       case kIdCommand1:
       case IDCANCEL:
         CloseByBootMode();
@@ -178,14 +195,23 @@ LRESULT VarnikWindow::OnNotify(NMHDR* hdr) {
       return 0;
     }
   }
-  if (hdr->hwndFrom == ListView1 && hdr->code == NM_RCLICK) {
-    if (ListView_GetItemCount(ListView1) == 0) {
-      SetFocus(TreeView1);
-      return 0;
+  if (hdr->hwndFrom == ListView1) {
+    switch (hdr->code) {
+      case NM_CLICK:
+        OnListButton(false);
+        if (hwnd_ && ListView_GetItemCount(ListView1) > 0) AnalyseSelectedFile();
+        return 0;
+      case NM_RCLICK:
+        OnListButton(true);
+        return 0;
+      case NM_DBLCLK:
+        RunSelectedFile();
+        return 0;
     }
-    POINT pt;
-    GetCursorPos(&pt);
-    TrackPopupMenu(context, TPM_RIGHTBUTTON, pt.x, pt.y, 0, hwnd_, nullptr);
+  }
+  if (hdr->hwndFrom == SBar1 && hdr->code == NM_CLICK) {
+    // Only the first panel ("Coment") switches the display mode.
+    if (reinterpret_cast<NMMOUSE*>(hdr)->dwItemSpec == 0) OnDisplayModePanel();
     return 0;
   }
   if (hdr->hwndFrom == TreeView1 && hdr->code == NM_RCLICK) {
@@ -212,20 +238,17 @@ bool VarnikWindow::PreTranslate(MSG& msg) {
     }
     if (vk == VK_TAB && msg.message == WM_KEYDOWN)
       return IsDialogMessageW(hwnd_, &msg) != 0;
+    const HWND target = msg.hwnd;
     if (key_preview_) {
       if (msg.message == WM_KEYDOWN)
-        OnFormKeyDown(vk);
+        OnFormKeyDown(vk, msg.lParam);
       else
         OnFormKeyUp(vk);
     }
+    if (msg.message == WM_KEYUP && hwnd_ && target == ListView1) OnListKeyUp(vk);
+    if (msg.message == WM_KEYUP && vk == VK_RETURN) enter_ran_on_key_down_ = false;
   }
   return false;
-}
-
-void VarnikWindow::OnFormKeyDown(UINT vk) {
-  // Held Ctrl and Shift choose register and remove on the favourites.
-  if (vk == VK_CONTROL) ctrl_held_ = true;
-  if (vk == VK_SHIFT) shift_held_ = true;
 }
 
 void VarnikWindow::OnFormKeyUp(UINT vk) {

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "core/panes.h"
@@ -87,6 +88,8 @@ class VarnikWindow {
   bool PreTranslate(MSG& msg);
 
   // Procedures other parts of the program call.
+  void AnalyseSelectedFile();
+  void RunSelectedFile();
   void RefreshFileList();
   void Savecfg();
   void ArrangePanes();
@@ -98,6 +101,14 @@ class VarnikWindow {
   const std::string& ProgramFolder() const { return program_folder_; }
   const std::string& WrapperBatchPath() const { return wrapper_batch_path_; }
   const std::string& JwwDrive() const { return jww_drive_; }
+  const std::string& SelectedFilePath() const { return selected_file_path_; }
+  const std::string& SelectedDrive() const { return selected_drive_; }
+  const std::string& EngineLabel() const { return engine_label_; }
+  const std::string& RelatedFileList() const { return related_file_list_; }
+  bool ShowsAllLines() const { return display_all_; }
+  // Captions of kanrenfile(11) .. (24) and whether each is offered.
+  const std::array<std::string, 14>& KanrenCaptions() const { return kanren_captions_; }
+  const std::array<bool, 14>& KanrenVisible() const { return kanren_visible_; }
   std::string CurrentFolder() const;
   int FilterIndex() const;
   bool key_preview() const { return key_preview_; }
@@ -118,8 +129,19 @@ class VarnikWindow {
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
   void OnCommand(UINT id, UINT code, HWND ctl);
   LRESULT OnNotify(NMHDR* hdr);
-  void OnFormKeyDown(UINT vk);
+  bool OnFormKeyDown(UINT vk, LPARAM flags);
   void OnFormKeyUp(UINT vk);
+  void OnListKeyUp(UINT vk);
+  void OnListButton(bool right);
+  void OnDisplayModePanel();
+  void SetupContextMenu();
+  void RebuildRelatedMenu();
+  std::string SelectedRowColumn(int column) const;
+
+  // Running (varnik_run.cpp).
+  void RunBatch();
+  void RecordRunInHistory(const std::string& title);
+  void ApplyAfterRunMode();
 
   // Building the window (varnik_controls.cpp).
   void CreateControls();
@@ -162,6 +184,13 @@ class VarnikWindow {
   bool IsLoading = false;
   bool key_preview_ = true;
   bool debug_run_ = false;
+  bool write_out_ = false;
+  bool enter_ran_on_key_down_ = false;
+  bool display_all_ = false;  // the display-mode panel is inset ("全部")
+  std::string selected_file_path_, selected_drive_, engine_label_ = "?", related_file_list_;
+  std::array<std::string, 14> kanren_captions_{};
+  std::array<bool, 14> kanren_visible_{};
+  HMENU files_menu_ = nullptr;
   bool ctrl_held_ = false;
   bool shift_held_ = false;
   bool unloading_ = false;
@@ -173,7 +202,7 @@ class VarnikWindow {
   UniqueFont tree_font_, list_font_, come_font_, ui_font_;
   UniqueIcon icons_[3];  // window icons per filter
   std::array<std::wstring, kToolButtonCount> tool_tips_;
-  TrayWindow* frmtask_ = nullptr;
+  std::unique_ptr<TrayWindow> frmtask_;
 };
 
 }  // namespace zel

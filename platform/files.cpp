@@ -156,7 +156,7 @@ bool Win32FileSystem::ListFiles(const std::string& spec, std::vector<DirEntry>& 
                              ext.c_str(), static_cast<int>(ext.size()), TRUE) != CSTR_EQUAL)
       continue;
     std::uint64_t size = (static_cast<std::uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
-    out.push_back({Narrow(fd.cFileName), size});
+    out.push_back({Narrow(fd.cFileName), true, size});
   } while (FindNextFileW(find.get(), &fd));
   return true;
 }

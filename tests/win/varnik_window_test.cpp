@@ -217,7 +217,8 @@ TEST_F(VarnikWindowTest, JwfArgumentInEitherPlaceChoosesEnvironmentFiles) {
   Write(files, "b.jwf", J("環境Ｂ\r\nsecond line\r\n"));
   Write(files, "run.bat", Batch("外変"));
   const std::string folder = ProgramPath(files);
-  for (const std::string& args : {"/jwf " + folder, folder + " /JWF", "/Jwf"}) {
+  for (const std::string& args :
+       std::vector<std::string>{"/jwf " + folder, folder + " /JWF", "/Jwf"}) {
     SCOPED_TRACE(args);
     WriteIni(Prepared());
     VarnikWindow w(args, prog_arg());
@@ -354,7 +355,9 @@ TEST_F(VarnikWindowTest, WindowSavedOffTheScreenComesBackToASafePlace) {
     bool moved;
   };
   // Just beyond the 10-twip tolerance the window is moved to 1000,1000
-  // twips; at the tolerance it stays where the file put it.
+  // twips; at the tolerance it stays where the file put it. The tolerance
+  // applies to the saved value: at 96 dpi -10 twips is -1 px, and that
+  // pixel read back is -15 twips, which must not count as off the screen.
   for (const Case c : {Case{-11, 1500, true}, Case{1200, -11, true}, Case{-10, 1500, false},
                        Case{1200, -10, false}}) {
     SCOPED_TRACE("Top=" + FormatSingle(c.top) + " Left=" + FormatSingle(c.left));
@@ -453,7 +456,8 @@ TEST_F(VarnikWindowTest, MissingDividerPositionFallsBackToDefaults) {
   EXPECT_EQ(lines[28], "Frame2left=2790");
   EXPECT_EQ(lines[29], "Frame3Top=3120");
 
-  // Fractional positions from an edited file are stored back whole.
+  // Fractional positions from an edited file: the layout stores them as
+  // whole twips, and the whole values are what the file keeps.
   s.Frame2left = 3000.5f;
   s.Frame3Top = 4000.25f;
   WriteIni(s);

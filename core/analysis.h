@@ -1,0 +1,78 @@
+// What a selected file is made of, for the comment view, the engine field
+// and the "edit related files" menu.
+//
+// A batch shows its title line and its comment lines (or every line), names
+// the script engine it calls, and collects the script and document files
+// that belong to it. An environment or layer file shows its title line and
+// its setting lines (or every line). The window code gathers the file, the
+// display mode and the batch path, calls one of the two functions below and
+// shows the result; nothing here touches a window.
+//
+// All text is code page 932 bytes as read. Keywords are compared folding
+// ASCII letters only, so a trail byte (the 41 of ア, the 61 of ヂ) is never
+// taken for a letter.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/linereader.h"
+
+namespace zel {
+
+// kFiltered: only comment lines of a batch, only setting lines of an
+// environment or layer file. kAll: every line.
+enum class DisplayMode { kFiltered, kAll };
+
+struct AnalysisResult {
+  // Text for the comment view: each shown line with its trailing blanks
+  // removed and CR LF after it. The title line is always the first.
+  std::string display;
+  // The engine the batch calls; "?" when none was found. After a failure it
+  // holds the label as far as the analysis got (the selection state keeps
+  // it), though the engine field keeps showing the old one.
+  std::string engine_label = "?";
+  // The related file names, each preceded by one space, without duplicates.
+  // When the analysis failed before the menu step, it holds the names
+  // gathered so far as they came, duplicates included.
+  std::string related_list;
+  // Captions of the related-file entries after the batch's own one, in
+  // order, in upper case (ASCII letters only).
+  std::vector<std::string> related_captions;
+  // A "rem #cd" line asks for the move into the batch's folder. Set as soon
+  // as such a line is met, so it holds even when the analysis then failed.
+  bool check_smenu = false;
+  // The related-file menu step completed; only then are the entries after
+  // the last caption hidden.
+  bool menu_built = false;
+  // The analysis ended early: the comment view and the engine field keep
+  // what they showed before.
+  bool failed = false;
+};
+
+// Related-file entries after the batch's own one.
+constexpr std::size_t kRelatedMenuSlots = 13;
+// Lines after the title that one analysis can show.
+constexpr std::size_t kMaxShownLines = 32767;
+
+// Analyses a batch file (filter 0). `batch_path` is the selected file's path
+// ("\" separators); `file_exists` tells whether a file can be opened, and is
+// asked about the batch's ".doc" and ".txt" companions.
+//
+// Fails on: an unreadable or empty file, a line after the title with more
+// than 31 words, more than kMaxShownLines shown lines, and more than
+// kRelatedMenuSlots related names (then the captions filled so far and the
+// list up to the name that found no entry stay).
+AnalysisResult AnalyseBatch(ByteSource& file, DisplayMode mode,
+                            const std::string& batch_path,
+                            const std::function<bool(const std::string&)>& file_exists);
+
+// Analyses an environment (filter 1) or layer (filter 2) file. In the
+// filtered mode lines whose first character after leading blanks is "#"
+// are hidden. Fails on an unreadable or empty file and on more than
+// kMaxShownLines shown lines.
+AnalysisResult AnalyseSettingsFile(ByteSource& file, DisplayMode mode);
+
+}  // namespace zel

@@ -1,0 +1,160 @@
+#include "platform/jwcad.h"
+
+#include <string>
+
+namespace zel {
+
+namespace {
+
+std::wstring TitleOf(HWND h) {
+  wchar_t buf[256] = L"";
+  GetWindowTextW(h, buf, 256);
+  return buf;
+}
+
+bool StartsWithJwWin(const std::wstring& title, bool exact) {
+  static const wchar_t kName[] = L"jw_win";
+  const std::size_t n = 6;
+  if (title.size() < n || (exact && title.size() != n)) return false;
+  for (std::size_t i = 0; i < n; ++i) {
+    wchar_t c = title[i];
+    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c + 32);
+    if (c != kName[i]) return false;
+  }
+  return true;
+}
+
+struct Search {
+  bool exact;
+  HWND found;
+};
+
+}  // namespace
+
+HWND FindJwCadWindow() {
+  // An exact title wins over one that only begins with "jw_win".
+  for (bool exact : {true, false}) {
+    Search s{exact, nullptr};
+    EnumWindows(
+        [](HWND h, LPARAM lp) -> BOOL {
+          auto* s = reinterpret_cast<Search*>(lp);
+          if (!IsWindowVisible(h) || !StartsWithJwWin(TitleOf(h), s->exact)) return TRUE;
+          s->found = h;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&s));
+    if (s.found) return s.found;
+  }
+  return nullptr;
+}
+
+bool ActivateWindow(HWND hwnd) {
+  if (!hwnd || !IsWindow(hwnd)) return false;
+  if (IsIconic(hwnd)) ShowWindow(hwnd, SW_RESTORE);
+  SetForegroundWindow(hwnd);
+  return true;
+}
+
+void SendRunKeys() {
+  const BYTE keys[3] = {VK_CONTROL, VK_SHIFT, 'Z'};
+  for (BYTE vk : keys)
+    keybd_event(vk, static_cast<BYTE>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC)), KEYEVENTF_EXTENDEDKEY, 0);
+  for (int i = 2; i >= 0; --i)
+    keybd_event(keys[i], static_cast<BYTE>(MapVirtualKeyW(keys[i], MAPVK_VK_TO_VSC)),
+                KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP, 0);
+}
+
+}  // namespace zel
+
+namespace zel {
+
+void YieldToEventLoop() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));  // leave it for the main loop
+      return;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+void WaitPumping(unsigned ms) {
+  const ULONGLONG end = GetTickCount64() + ms;
+  for (;;) {
+    ULONGLONG now = GetTickCount64();
+    if (now >= end) return;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+    YieldToEventLoop();
+  }
+}
+
+namespace {
+
+bool TitleHasJwWin(HWND h) {
+  wchar_t buf[251] = L"";
+  GetWindowTextW(h, buf, 250);
+  std::wstring t = buf;
+  for (auto& c : t)
+    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c + 32);
+  return t.find(L"jw_win") != std::wstring::npos;
+}
+
+DWORD ProcessOf(HWND h) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  return pid;
+}
+
+// The file-name field of a window: its first direct "Edit" child.
+HWND EditChild(HWND d) { return d ? FindWindowExW(d, nullptr, L"Edit", nullptr) : nullptr; }
+
+// How long Jw_cad gets to open its dialog before the walk gives up.
+constexpr ULONGLONG kDialogWaitMs = 10000;
+
+}  // namespace
+
+JwDialogResult DriveJwCadFileDialog(unsigned command, const std::wstring& button_text,
+                                    const std::string& path) {
+  HWND jw = FindJwCadWindow();
+  if (!jw || !ActivateWindow(jw)) return JwDialogResult::kNoJwCad;
+  HWND front = GetForegroundWindow();
+  if (!front || !TitleHasJwWin(front)) return JwDialogResult::kNotInFront;
+  if (!PostMessageW(front, WM_COMMAND, command, 0)) return JwDialogResult::kNotInFront;
+  const DWORD jw_process = ProcessOf(front);
+  YieldToEventLoop();
+  WaitPumping(70);
+
+  // Walk down the z-order from the first dialog to a window with a direct
+  // "Edit" child. Only Jw_cad's own windows count: the walk must never fill
+  // a field of another program, or of this one.
+  const ULONGLONG give_up = GetTickCount64() + kDialogWaitMs;
+  HWND d = FindWindowW(L"#32770", nullptr);
+  HWND e = nullptr;
+  for (;;) {
+    if (d && ProcessOf(d) == jw_process) e = EditChild(d);
+    if (e) break;
+    if (GetTickCount64() > give_up) return JwDialogResult::kNoDialog;
+    YieldToEventLoop();
+    WaitPumping(70);
+    d = d ? GetWindow(d, GW_HWNDNEXT) : nullptr;
+    if (!d) d = FindWindowW(L"#32770", nullptr);  // the dialog may not be open yet
+  }
+  YieldToEventLoop();
+  WaitPumping(70);
+  // Jw_cad takes the path in its own code page.
+  SendMessageA(e, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  HWND button = FindWindowExW(d, nullptr, L"Button", button_text.c_str());
+  if (!button) return JwDialogResult::kNoButton;
+  YieldToEventLoop();
+  for (int tries = 0; !PostMessageW(d, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(button)); ++tries) {
+    if (tries > 100 || !IsWindow(d)) return JwDialogResult::kNoDialog;
+    YieldToEventLoop();
+    WaitPumping(100);
+  }
+  WaitPumping(200);
+  return JwDialogResult::kPosted;
+}
+
+}  // namespace zel

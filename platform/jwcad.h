@@ -1,0 +1,51 @@
+// Reaching the running Jw_cad through its windows: finding and activating
+// its main window and sending the key stroke that makes it run the wrapper
+// batch.
+#pragma once
+
+#include <windows.h>
+
+namespace zel {
+
+// The top-level window titled "jw_win", or else the first whose title
+// begins with it (letter case ignored); null when Jw_cad is not running.
+HWND FindJwCadWindow();
+
+// Brings the window to the foreground, restoring it when minimised. False
+// when there is no such window.
+bool ActivateWindow(HWND hwnd);
+
+// Ctrl+Shift+Z into the foreground window, as Jw_cad expects it for running
+// "_VNKtemp.bat": Ctrl, Shift and Z down, then up in reverse order.
+void SendRunKeys();
+
+}  // namespace zel
+
+#include <string>
+
+namespace zel {
+
+// Lets this thread's pending messages through once.
+void YieldToEventLoop();
+// Waits `ms` milliseconds while keeping this thread's windows responsive.
+void WaitPumping(unsigned ms);
+
+enum class JwDialogResult {
+  kNoJwCad,     // no Jw_cad window: the user must start Jw_cad
+  kNotInFront,  // another window stayed in front; nothing was sent
+  kNoDialog,    // no file dialog turned up in time; given up silently
+  kNoButton,    // the path is in the field, the dialog is left to the user
+  kPosted,      // the confirm button's click was posted
+};
+
+// Makes the running Jw_cad open (command 32923, button "開く(&O)") or save
+// (32924, "保存(&S)") the file at `path` (code page 932) through its own
+// file dialog. Returns once the click is posted or nothing more can be done;
+// it does not wait for Jw_cad to finish.
+JwDialogResult DriveJwCadFileDialog(unsigned command, const std::wstring& button_text,
+                                    const std::string& path);
+
+constexpr unsigned kJwCadOpenCommand = 32923;
+constexpr unsigned kJwCadSaveCommand = 32924;
+
+}  // namespace zel

@@ -1,0 +1,447 @@
+// The wrapper batch Jw_cad runs: its frame, the rewrites of the batch's own
+// lines, and whole wrappers compared byte for byte with files under
+// core/data/wrapper (cp932, CR LF). "input.bat" there is the user's batch
+// the whole-file cases wrap; its last line is UTF-8 and must come through
+// untouched.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+
+#include "core/text.h"
+#include "core/wrapper.h"
+#include "tests/support/tempdir.h"
+
+namespace zel {
+namespace {
+
+struct MemorySource : ByteSource {
+  explicit MemorySource(std::string bytes, std::size_t chunk = 4096)
+      : data(std::move(bytes)), step(chunk) {}
+  long long Read(char* buf, std::size_t n) override {
+    std::size_t k = std::min({n, step, data.size() - at});
+    std::copy(data.begin() + at, data.begin() + at + k, buf);
+    at += k;
+    return static_cast<long long>(k);
+  }
+  std::string data;
+  std::size_t step;
+  std::size_t at = 0;
+};
+
+std::string DataFile(const char* name) {
+  return test::ReadBytes(std::filesystem::path(ZEL_TEST_DATA) / "wrapper" / name);
+}
+
+const std::string kOpen = "rem " + std::string(52, '-') + "\r\n";
+const std::string kClose = "rem " + std::string(53, '-') + "\r\n";
+
+// The one file the fake file system knows, with its short path.
+const std::string kLongPath = J("D:\\ソフト\\外変\\説明書き.txt");
+const std::string kShortPath = "D:\\SOFT~1\\GAIHEN~1\\SETUME~1.TXT";
+
+std::optional<std::string> KnownShortPath(const std::string& path) {
+  if (path == kLongPath) return kShortPath;
+  return std::nullopt;
+}
+
+// A batch in "D:\work" run with Jw_cad in "C:\jww", everything off.
+WrapperInput Plain() {
+  WrapperInput in;
+  in.J = "C:\\jww";
+  in.F = "D:\\work";
+  in.B0 = "D:\\work\\a.bat";
+  in.E = "?";
+  in.Editor = "notepad";
+  in.short_path_if_exists = KnownShortPath;
+  return in;
+}
+
+// The wrapper's copy of the batch's lines: what stands between the two
+// "rem ---" lines, line ends included.
+std::string Body(const WrapperInput& in, const std::vector<std::string>& lines) {
+  std::string text = BuildWrapper(in, lines);
+  std::size_t begin = text.find(kOpen);
+  std::size_t end = text.find(kClose);
+  if (begin == std::string::npos || end == std::string::npos) return "<no body>";
+  begin += kOpen.size();
+  return text.substr(begin, end - begin);
+}
+
+std::string Rewritten(const WrapperInput& in, const std::string& line) {
+  return Body(in, {line});
+}
+
+bool HasLine(const std::string& text, const std::string& line) {
+  return ("\r\n" + text).find("\r\n" + line + "\r\n") != std::string::npos;
+}
+
+std::vector<std::string> InputBatch() {
+  MemorySource src(DataFile("input.bat"));
+  std::vector<std::string> lines;
+  EXPECT_TRUE(ReadBatchLines(src, lines));
+  EXPECT_EQ(lines.size(), 15u);
+  return lines;
+}
+
+// --- whole wrappers --------------------------------------------------------
+
+TEST(WrapperFiles, NormalModeMovingIntoTheBatchFolder) {
+  WrapperInput in = Plain();
+  in.J = "C:\\jww\\";
+  in.F = J("D:\\ソフト\\表\\");  // ends in 表 (95 5C) and a real "\"
+  in.B0 = J("D:\\ソフト\\表\\円弧.bat");
+  in.E = "JGAWK";
+  in.Move = true;
+  EXPECT_EQ(BuildWrapper(in, InputBatch()), DataFile("normal_move.bat"));
+}
+
+TEST(WrapperFiles, DebugModeWithForcedGawkAndCallwin) {
+  WrapperInput in = Plain();
+  in.F = "C:\\jww\\sub";
+  in.B0 = J("C:\\jww\\sub\\円弧.bat");
+  in.E = "go32+jgawk";
+  in.Debug = true;
+  in.Gawk = 1;
+  in.Callwin = true;
+  in.KeepJWCTEMP = true;
+  in.Editor = "C:\\Program Files\\sakura\\sakura.exe";
+  EXPECT_EQ(BuildWrapper(in, InputBatch()), DataFile("debug.bat"));
+}
+
+TEST(WrapperFiles, WriteOutWithRuby) {
+  WrapperInput in = Plain();
+  in.F = "C:\\data";
+  in.B0 = J("C:\\data\\円弧.bat");
+  in.E = "ruby";
+  in.Gawk = 2;  // no awk engine: nothing to force
+  in.Move = true;
+  in.WriteOut = true;
+  EXPECT_EQ(BuildWrapper(in, InputBatch()), DataFile("write_out.bat"));
+}
+
+TEST(WrapperFiles, BatchInTheJwFolderInOtherLetterCase) {
+  WrapperInput in = Plain();
+  in.J = "C:\\Jww\\";
+  in.F = "c:\\JWW";
+  in.B0 = J("c:\\JWW\\円弧.bat");
+  in.E = "GAWK";
+  in.Gawk = 2;
+  in.Move = true;
+  EXPECT_EQ(BuildWrapper(in, InputBatch()), DataFile("in_jw_folder.bat"));
+}
+
+TEST(WrapperFiles, BatchInADriveRoot) {
+  for (const char* root : {"D:", "D:\\"}) {
+    SCOPED_TRACE(root);
+    WrapperInput in = Plain();
+    in.F = root;
+    in.B0 = J("D:\\円弧.bat");
+    in.Move = true;
+    EXPECT_EQ(BuildWrapper(in, InputBatch()), DataFile("drive_root.bat"));
+  }
+}
+
+// --- the frame around the batch's lines ------------------------------------
+
+TEST(WrapperFrame, EmptyBatchGivesTheFrameAloneAndDeletesWithoutMove) {
+  EXPECT_EQ(BuildWrapper(Plain(), {}),
+            J("@REM   【Zelvanto テンポラリバッチ】通常モード\r\n") +
+                "@echo off\r\n"
+                "SET PATH=D:\\work;C:\\jww;%PATH%\r\n" +
+                kOpen + kClose +
+                ":VNK\r\n"
+                "del \"D:\\work\\JWC_TEMP.TXT\"\r\n"
+                "\r\n");
+}
+
+TEST(WrapperFrame, SearchPathsFollowTheEngine) {
+  for (const char* e : {"jgawk", "GO32+JGAWK", "Gawk"}) {
+    WrapperInput in = Plain();
+    in.E = e;
+    std::string text = BuildWrapper(in, {});
+    EXPECT_TRUE(HasLine(text, "SET AWKPATH=D:\\work;C:\\jww;%AWKPATH%")) << e;
+    EXPECT_FALSE(HasLine(text, "SET Rubylib=D:\\work")) << e;
+  }
+  for (const char* e : {"RUBY", "Ruby"}) {
+    WrapperInput in = Plain();
+    in.E = e;
+    std::string text = BuildWrapper(in, {});
+    EXPECT_TRUE(HasLine(text, "SET Rubylib=D:\\work")) << e;
+    EXPECT_EQ(text.find("AWKPATH"), std::string::npos) << e;
+  }
+  for (const char* e : {"?", "perl", "go32", "jgawk2"}) {
+    WrapperInput in = Plain();
+    in.E = e;
+    std::string text = BuildWrapper(in, {});
+    EXPECT_TRUE(HasLine(text, "SET PATH=D:\\work;C:\\jww;%PATH%")) << e;
+    EXPECT_EQ(text.find("AWKPATH"), std::string::npos) << e;
+    EXPECT_EQ(text.find("Rubylib"), std::string::npos) << e;
+  }
+}
+
+TEST(WrapperFrame, MovingAndDeletingTheExchangeFile) {
+  const std::string to_batch = "copy JWC_TEMP.TXT \"D:\\work\\JWC_TEMP.TXT\" > nul";
+  const std::string back = "copy JWC_TEMP.TXT \"C:\\jww\\JWC_TEMP.TXT\" > nul";
+  const std::string del = "del \"D:\\work\\JWC_TEMP.TXT\"";
+
+  WrapperInput in = Plain();
+  in.Move = true;
+  in.KeepJWCTEMP = true;
+  std::string text = BuildWrapper(in, {});
+  EXPECT_TRUE(HasLine(text, to_batch + "\r\nD:\r\ncd \"D:\\work\"\r\n" + kOpen.substr(0, 56)));
+  EXPECT_TRUE(HasLine(text, ":VNK\r\n" + back + "\r\nC:\r\ncd \"C:\\jww\""));
+  EXPECT_FALSE(HasLine(text, del));
+
+  in.Move = false;
+  text = BuildWrapper(in, {});
+  EXPECT_FALSE(HasLine(text, to_batch));
+  EXPECT_FALSE(HasLine(text, back));
+  EXPECT_FALSE(HasLine(text, del));
+
+  in.KeepJWCTEMP = false;
+  EXPECT_TRUE(HasLine(BuildWrapper(in, {}), del));
+}
+
+TEST(WrapperFrame, TrailingSeparatorIsDroppedButNeverATrailByte) {
+  WrapperInput in = Plain();
+  in.Debug = true;
+  in.Move = true;
+  in.KeepJWCTEMP = true;
+  for (const std::string& jw : {J("C:\\表"), J("C:\\表\\")}) {
+    in.J = jw;
+    std::string text = BuildWrapper(in, {});
+    EXPECT_TRUE(HasLine(text, "\"notepad\" \"" + J("C:\\表\\_VNKtemp.bat") + "\""));
+    EXPECT_TRUE(HasLine(text, "cd \"" + J("C:\\表") + "\""));
+    EXPECT_TRUE(HasLine(text, "SET PATH=D:\\work;" + J("C:\\表") + ";%PATH%"));
+  }
+  EXPECT_EQ(WrapperBatchPath(J("C:\\ソ")), J("C:\\ソ\\_VNKtemp.bat"));
+  EXPECT_EQ(WrapperBatchPath(J("C:\\ソ\\")), J("C:\\ソ\\_VNKtemp.bat"));
+
+  in = Plain();
+  in.Move = true;
+  for (const std::string& f : {J("D:\\ソ"), J("D:\\ソ\\")}) {
+    in.F = f;
+    std::string text = BuildWrapper(in, {});
+    EXPECT_TRUE(HasLine(text, "cd \"" + J("D:\\ソ") + "\""));
+    EXPECT_TRUE(HasLine(text, "del \"" + J("D:\\ソ\\JWC_TEMP.TXT") + "\""));
+  }
+}
+
+TEST(WrapperFrame, FolderComparisonFoldsAsciiLettersOnly) {
+  WrapperInput in = Plain();
+  in.Move = true;
+  // ア (83 41) and ヂ (83 61) differ only by 0x20 in the trail byte.
+  in.J = J("C:\\ア");
+  in.F = J("C:\\ヂ");
+  std::string text = BuildWrapper(in, {});
+  EXPECT_TRUE(HasLine(text, "SET PATH=" + J("C:\\ヂ;C:\\ア;%PATH%")));
+  EXPECT_TRUE(HasLine(text, "del \"" + J("C:\\ヂ\\JWC_TEMP.TXT") + "\""));
+
+  in.F = J("c:\\ア");
+  text = BuildWrapper(in, {});
+  EXPECT_EQ(text.find("SET "), std::string::npos);
+  EXPECT_EQ(text.find("cd "), std::string::npos);
+  EXPECT_EQ(text.find("del "), std::string::npos);
+}
+
+TEST(WrapperFrame, JwFolderAtADriveRootIsEnteredWithItsSeparator) {
+  WrapperInput in = Plain();
+  in.J = "C:\\";
+  in.F = "C:";
+  EXPECT_EQ(BuildWrapper(in, {}).find("SET "), std::string::npos);
+
+  in.F = "C:\\x";
+  in.Move = true;
+  in.Debug = true;
+  std::string text = BuildWrapper(in, {});
+  EXPECT_TRUE(HasLine(text, "SET PATH=C:\\x;C:\\;%PATH%"));
+  EXPECT_TRUE(HasLine(text, "copy JWC_TEMP.TXT \"C:\\JWC_TEMP.TXT\" > nul\r\nC:\r\ncd \"C:\\\""));
+  EXPECT_TRUE(HasLine(text, "\"notepad\" \"C:\\_VNKtemp.bat\""));
+}
+
+// --- the rewrites of the batch's lines --------------------------------------
+
+TEST(WrapperRules, DebugEmptiesEchoOffAndCls) {
+  WrapperInput in = Plain();
+  in.Debug = true;
+  for (const char* line : {"@echo off", "@ECHO OFF", "CLS", "  cls  ", " @Echo Off"})
+    EXPECT_EQ(Rewritten(in, line), "\r\n") << line;
+  for (const char* line : {"echo off", "cls x", "@echo  off"})
+    EXPECT_EQ(Rewritten(in, line), std::string(line) + "\r\n") << line;
+  in.Debug = false;
+  EXPECT_EQ(Rewritten(in, "@ECHO OFF"), "@ECHO OFF\r\n");
+  EXPECT_EQ(Rewritten(in, "CLS"), "CLS\r\n");
+}
+
+TEST(WrapperRules, ForceJgawk) {
+  WrapperInput in = Plain();
+  in.Gawk = 2;
+  for (const char* e : {"gawk", "GO32+JGAWK"}) {
+    in.E = e;
+    EXPECT_EQ(Rewritten(in, "gawk -f a.awk"), "Jgawk -f a.awk\r\n") << e;
+    EXPECT_EQ(Rewritten(in, "GAWK -f a.awk"), "JGAWK -f a.awk\r\n") << e;
+    EXPECT_EQ(Rewritten(in, "go32 jgawk -f a.awk"), "jgawk -f a.awk\r\n") << e;
+    EXPECT_EQ(Rewritten(in, "jgawk -f a.awk"), "jgawk -f a.awk\r\n") << e;
+    EXPECT_EQ(Rewritten(in, " gawk -f a.awk"), " gawk -f a.awk\r\n") << e;
+  }
+  for (const char* e : {"jgawk", "?"}) {
+    in.E = e;
+    EXPECT_EQ(Rewritten(in, "gawk -f a.awk"), "gawk -f a.awk\r\n") << e;
+  }
+}
+
+TEST(WrapperRules, ForceGawk) {
+  WrapperInput in = Plain();
+  in.Gawk = 1;
+  for (const char* e : {"jgawk", "Go32+JGawk"}) {
+    in.E = e;
+    EXPECT_EQ(Rewritten(in, "jgawk -f a.awk"), "gawk -f a.awk\r\n") << e;
+    EXPECT_EQ(Rewritten(in, "JGAWK -f a.awk"), "GAWK -f a.awk\r\n") << e;
+    EXPECT_EQ(Rewritten(in, "go32 jgawk -f a.awk"), "gawk -f a.awk\r\n") << e;
+    EXPECT_EQ(Rewritten(in, "gawk -f a.awk"), "gawk -f a.awk\r\n") << e;
+  }
+  in.E = "gawk";
+  EXPECT_EQ(Rewritten(in, "jgawk -f a.awk"), "jgawk -f a.awk\r\n");
+  in.E = "jgawk";
+  in.Gawk = 0;
+  EXPECT_EQ(Rewritten(in, "jgawk -f a.awk"), "jgawk -f a.awk\r\n");
+}
+
+TEST(WrapperRules, CharacterSetToolsLeaveTheBatch) {
+  WrapperInput in = Plain();
+  EXPECT_EQ(Rewritten(in, "chrawk.bat JWC_TEMP.TXT"),
+            "call chrawk.bat JWC_TEMP.TXT\r\ngoto VNK\r\n\r\n");
+  EXPECT_EQ(Rewritten(in, "  ChrAwk.BAT"), "call   ChrAwk.BAT\r\ngoto VNK\r\n\r\n");
+  EXPECT_EQ(Rewritten(in, "CHRSET.EXE -s a"), "CHRSET.EXE -s a\r\ngoto VNK\r\n\r\n");
+  EXPECT_EQ(Rewritten(in, "echo chrawk.bat"), "echo chrawk.bat\r\n");
+  EXPECT_EQ(Rewritten(in, "tools\\chrset.exe"), "tools\\chrset.exe\r\n");
+}
+
+TEST(WrapperRules, NestedBatchesAreCalled) {
+  WrapperInput in = Plain();
+  EXPECT_EQ(Rewritten(in, "qzset x"), "call qzset x\r\n");
+  EXPECT_EQ(Rewritten(in, "QZSETUP"), "call QZSETUP\r\n");
+  EXPECT_EQ(Rewritten(in, "qzset.bat x"), "call call qzset.bat x\r\n");
+  EXPECT_EQ(Rewritten(in, " qzset x"), " qzset x\r\n");
+  EXPECT_EQ(Rewritten(in, "sub.BAT a b"), "call sub.BAT a b\r\n");
+  EXPECT_EQ(Rewritten(in, J("D:\\ソフト\\表.bat")), "call " + J("D:\\ソフト\\表.bat") + "\r\n");
+  EXPECT_EQ(Rewritten(in, "echo x.bat"), "echo x.bat\r\n");
+  EXPECT_EQ(Rewritten(in, "x.bat.txt"), "x.bat.txt\r\n");
+  // The word is taken from the line as read: a forced rewrite before does
+  // not hide it.
+  in.E = "jgawk";
+  in.Gawk = 1;
+  EXPECT_EQ(Rewritten(in, "jgawk.bat x"), "call gawk.bat x\r\n");
+}
+
+TEST(WrapperRules, HeaderFileGetsItsShortPath) {
+  std::vector<std::string> asked;
+  WrapperInput in = Plain();
+  in.short_path_if_exists = [&](const std::string& path) {
+    asked.push_back(path);
+    return KnownShortPath(path);
+  };
+  EXPECT_EQ(Rewritten(in, "REM #h/" + kLongPath), "REM #h/" + kShortPath + "\r\n");
+  EXPECT_EQ(Rewritten(in, "rem #H/" + kLongPath), "rem #H/" + kShortPath + "\r\n");
+  EXPECT_EQ(Rewritten(in, "rem #h/D:\\none.txt"), "rem #h/D:\\none.txt\r\n");
+  EXPECT_EQ(asked, (std::vector<std::string>{kLongPath, kLongPath, "D:\\none.txt"}));
+
+  asked.clear();
+  EXPECT_EQ(Rewritten(in, "rem x #h/" + kLongPath), "rem x #h/" + kLongPath + "\r\n");
+  EXPECT_EQ(Rewritten(in, "#h/" + kLongPath), "#h/" + kLongPath + "\r\n");
+  EXPECT_EQ(Rewritten(in, "rem #h/"), "rem #h/\r\n");
+  EXPECT_TRUE(asked.empty());
+
+  // Without a file system nothing exists, and nothing breaks.
+  in.short_path_if_exists = nullptr;
+  EXPECT_EQ(Rewritten(in, "REM #h/" + kLongPath), "REM #h/" + kLongPath + "\r\n");
+}
+
+TEST(WrapperRules, StartWaitBecomesCallwin) {
+  WrapperInput in = Plain();
+  in.Callwin = true;
+  EXPECT_EQ(Rewritten(in, "Start /Wait notepad.exe a.txt "),
+            "Callwin \"notepad.exe a.txt\"\r\n");
+  EXPECT_EQ(Rewritten(in, "start /wait  notepad.exe"), "Callwin \"notepad.exe\"\r\n");
+  EXPECT_EQ(Rewritten(in, "START /W calc.exe"), "Callwin \"calc.exe\"\r\n");
+  EXPECT_EQ(Rewritten(in, J("Start /W表示.exe 能")), J("Callwin \"表示.exe 能\"\r\n"));
+  EXPECT_EQ(Rewritten(in, "Start /Wait"), "Callwin \"\"\r\n");
+  EXPECT_EQ(Rewritten(in, "Start calc.exe"), "Start calc.exe\r\n");
+  EXPECT_EQ(Rewritten(in, " Start /W calc.exe"), " Start /W calc.exe\r\n");
+  in.Callwin = false;
+  EXPECT_EQ(Rewritten(in, "Start /Wait calc.exe"), "Start /Wait calc.exe\r\n");
+}
+
+TEST(WrapperRules, PercentZeroNamesTheUsersBatch) {
+  WrapperInput in = Plain();
+  in.B0 = J("D:\\ソフト\\円弧.bat");
+  EXPECT_EQ(Rewritten(in, "echo %0"), "echo " + in.B0 + "\r\n");
+  EXPECT_EQ(Rewritten(in, J("表%0ソ\\%0x")),
+            J("表") + in.B0 + J("ソ\\") + in.B0 + "x\r\n");
+  EXPECT_EQ(Rewritten(in, "echo %1 %~dp0"), "echo %1 %~dp0\r\n");
+  // A batch whose own name holds "%0" is inserted once, not searched again.
+  in.B0 = "D:\\a%0.bat";
+  EXPECT_EQ(Rewritten(in, "%0 %0"), "D:\\a%0.bat D:\\a%0.bat\r\n");
+  // Rules stack: "call " in front, then the path.
+  EXPECT_EQ(Rewritten(in, "qzset %0"), "call qzset D:\\a%0.bat\r\n");
+}
+
+TEST(WrapperRules, UntouchedLinesPassByteForByte) {
+  WrapperInput in = Plain();
+  in.Debug = true;
+  in.Gawk = 2;
+  in.E = "gawk";
+  in.Callwin = true;
+  const std::string utf8 = "rem \xE5\x86\x86\xE5\xBC\xA7 utf-8 %1";
+  const std::string stray = std::string("ab\x80\xFF\xA0 \x00z", 8);
+  const std::string lone_lead = std::string("echo x\x95", 7);
+  const std::string lone_lf = "echo a\nb";
+  for (const std::string& line : {utf8, stray, lone_lead, lone_lf, std::string()})
+    EXPECT_EQ(Rewritten(in, line), line + "\r\n");
+}
+
+// --- reading the batch -----------------------------------------------------
+
+TEST(WrapperReadBatchLines, LineEnds) {
+  struct Case {
+    std::string bytes;
+    std::vector<std::string> lines;
+  };
+  const Case cases[] = {
+      {"a\rb\rc", {"a", "b", "c"}},
+      {"a\r\nb\r\n", {"a", "b"}},
+      {"a\nb\r\n\r\nc", {"a\nb", "", "c"}},
+      {"a\r\r\n\n", {"a", "", "\n"}},
+      {"no end", {"no end"}},
+      {"", {}},
+      {J("表\\\r\nソ\r\n"), {J("表\\"), J("ソ")}},
+  };
+  for (const Case& c : cases) {
+    for (std::size_t chunk : {std::size_t{1}, std::size_t{4096}}) {
+      MemorySource src(c.bytes, chunk);
+      std::vector<std::string> lines = {"left over"};
+      EXPECT_TRUE(ReadBatchLines(src, lines));
+      EXPECT_EQ(lines, c.lines) << Utf8FromCp932(c.bytes) << " chunk " << chunk;
+    }
+  }
+}
+
+TEST(WrapperReadBatchLines, FailedReadIsReported) {
+  struct Broken : ByteSource {
+    int calls = 0;
+    long long Read(char* buf, std::size_t) override {
+      if (calls++ == 0) {
+        buf[0] = 'q';
+        return 1;
+      }
+      return -1;
+    }
+  } broken;
+  std::vector<std::string> lines;
+  EXPECT_FALSE(ReadBatchLines(broken, lines));
+}
+
+}  // namespace
+}  // namespace zel
