@@ -112,7 +112,7 @@ void VarnikWindow::LoadSequence() {
 
   LoadTreeCache();
   frmtask_ = std::make_unique<TrayWindow>();
-  frmtask_->Create(instance_);
+  frmtask_->Create(instance_, program_folder_);
   SelectTreeNode(AsciiUpper(current_folder_));
   RefreshFileList();
   ApplyColumnLayout();

@@ -10,6 +10,7 @@
 #include "core/wrapper.h"
 #include "platform/files.h"
 #include "platform/jwcad.h"
+#include "tray/tray_window.h"
 
 namespace zel {
 
@@ -50,9 +51,11 @@ void VarnikWindow::RunSelectedFile() {
     case kFilterBatch:
       RunBatch();
       return;
-    default:
-      // Environment and layer files are swapped into Jw_cad by their own
-      // activation, which is not built yet.
+    case kFilterJwf:
+      if (ActivateEnvironmentFile()) ApplyAfterRunMode();
+      return;
+    case kFilterJwl:
+      if (ActivateLayerFile()) ApplyAfterRunMode();
       return;
   }
 }
@@ -120,9 +123,11 @@ void VarnikWindow::RunBatch() {
   ApplyAfterRunMode();
 }
 
-// The run history keeps each run as a numbered history batch; it is built
-// with the history menu and plugs in here.
-void VarnikWindow::RecordRunInHistory(const std::string& title) { (void)title; }
+// The run becomes history entry 1, with the wrapper just written as its
+// history batch.
+void VarnikWindow::RecordRunInHistory(const std::string& title) {
+  if (frmtask_) frmtask_->RecordRun(title, selected_file_path_, wrapper_batch_path_);
+}
 
 void VarnikWindow::ApplyAfterRunMode() {
   if (!hwnd_) return;

@@ -141,6 +141,14 @@ class VarnikWindow {
   // Running (varnik_run.cpp).
   void RunBatch();
   void RecordRunInHistory(const std::string& title);
+  bool ActivateEnvironmentFile();
+  bool ActivateLayerFile();
+  void ReportCopyFailure(const std::string& from, const std::string& to);
+  // Jw_cad's own open and save dialogs, filled with `path`. False when
+  // Jw_cad is not running (the user has been told).
+  bool ZYomikomi(const std::string& path);
+  bool ZKakikomi(const std::string& path);
+  bool DriveJwCadDialog(unsigned command, const std::wstring& button, const std::string& path);
   void ApplyAfterRunMode();
 
   // Building the window (varnik_controls.cpp).

@@ -1,6 +1,8 @@
 #include "core/analysis.h"
 
+#include <algorithm>
 #include <array>
+#include <bitset>
 #include <initializer_list>
 #include <string_view>
 #include <unordered_map>
@@ -29,8 +31,7 @@ inline char FoldAscii(char c) {
 // EqualsNoCase without building upper-case copies: the batch loop compares
 // the first word of every line with every engine name. Double-byte
 // characters compare exactly, so ア (83 41) never equals ヂ (83 61).
-bool Same(string_view a, string_view b) {
-  if (a.size() != b.size()) return false;
+bool SameChars(string_view a, string_view b) {
   for (std::size_t i = 0; i < a.size();) {
     if (IsLead(a[i]) && i + 1 < a.size()) {
       if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
@@ -43,15 +44,27 @@ bool Same(string_view a, string_view b) {
   return true;
 }
 
+// Most comparisons fail on the length or the first byte, so those tests
+// stay inline. (A lead byte is never folded, so its test agrees with
+// SameChars.)
+inline bool Same(string_view a, string_view b) {
+  return a.size() == b.size() &&
+         (a.empty() || (FoldAscii(a[0]) == FoldAscii(b[0]) && SameChars(a, b)));
+}
+
+bool IsCharBoundary(string_view s, std::size_t at) {
+  std::size_t i = 0;
+  while (i < at) i += (IsLead(s[i]) && i + 1 < s.size()) ? 2 : 1;
+  return i == at;
+}
+
 // True when `word` ends in the ASCII `suffix` (any case) and the suffix
 // starts on a character boundary: the "L" of "LIB" may not be the trail
 // byte of a double-byte character.
 bool EndsWith(string_view word, string_view suffix) {
   if (word.size() < suffix.size()) return false;
   const std::size_t at = word.size() - suffix.size();
-  std::size_t i = 0;
-  while (i < at) i += (IsLead(word[i]) && i + 1 < word.size()) ? 2 : 1;
-  return i == at && Same(word.substr(at), suffix);
+  return Same(word.substr(at), suffix) && IsCharBoundary(word, at);
 }
 
 // An ASCII prefix that matches byte for byte is made of whole characters.
@@ -72,46 +85,78 @@ string_view Trim(string_view s) {
   return s.substr(i);
 }
 
-// Calls f(word) for each blank-separated word of s, in order, split as
-// SplitWords splits (blanks are code 32 only; a double-byte character is
-// never cut), but without copying and without a limit on the count.
+// Calls f(word) for the blank-separated words of s, in order, while it
+// returns true. Split as SplitWords splits (blanks are code 32 only; a
+// double-byte character is never cut), but without copying and without a
+// limit on the count.
+// The word at or after byte offset `pos` (a character boundary), with `pos`
+// moved past it; empty when none is left.
+string_view NextWord(string_view s, std::size_t& pos) {
+  const std::size_t n = s.size();
+  std::size_t i = pos;
+  while (i < n && s[i] == ' ') ++i;
+  const std::size_t start = i;
+  while (i < n && s[i] != ' ') i += (IsLead(s[i]) && i + 1 < n) ? 2 : 1;
+  pos = i;
+  return s.substr(start, i - start);
+}
+
 template <typename F>
 void ForEachWord(string_view s, F&& f) {
-  const std::size_t n = s.size();
-  std::size_t i = 0;
+  std::size_t pos = 0;
   for (;;) {
-    while (i < n && s[i] == ' ') ++i;
-    if (i == n) return;
-    const std::size_t start = i;
-    while (i < n && s[i] != ' ') i += (IsLead(s[i]) && i + 1 < n) ? 2 : 1;
-    f(s.substr(start, i - start));
+    const string_view word = NextWord(s, pos);
+    if (word.empty() || !f(word)) return;
   }
 }
 
-// The words of one batch line as views into it. `count` counts every word,
-// so a line with more words than the word table holds is caught.
-struct LineWords {
-  std::array<string_view, kMaxWords> w{};
-  std::size_t count = 0;
+// More words than the word table holds. A line never has more words than
+// blanks plus one, so a count of its blanks clears almost every line
+// without walking its characters.
+bool TooManyWords(string_view line) {
+  if (static_cast<std::size_t>(std::count(line.begin(), line.end(), ' ')) < kMaxWords)
+    return false;
+  std::size_t n = 0;
+  ForEachWord(line, [&n](string_view) { return ++n <= kMaxWords; });
+  return n > kMaxWords;
+}
 
-  explicit LineWords(string_view line) {
-    ForEachWord(line, [this](string_view word) {
-      if (count < kMaxWords) w[count] = word;
-      ++count;
+// The first `wanted` words of a line (at most the 31 of the word table) as
+// views into it; missing words are empty. Most lines need only two.
+class LineWords {
+ public:
+  LineWords(string_view line, std::size_t wanted) : line_(line) {
+    ForEachWord(line, [this, line, wanted](string_view word) {
+      spans_[count_++] = {static_cast<std::size_t>(word.data() - line.data()), word.size()};
+      return count_ < wanted && count_ < kMaxWords;
     });
   }
-  string_view operator[](std::size_t i) const { return i < kMaxWords ? w[i] : string_view(); }
+  std::size_t count() const { return count_; }
+  string_view operator[](std::size_t i) const {
+    return i < count_ ? line_.substr(spans_[i].at, spans_[i].size) : string_view();
+  }
   // The first word, word 1 included, that ends in `suffix`; empty when none.
   string_view FirstEndingIn(string_view suffix) const {
-    for (std::size_t i = 0; i < count && i < kMaxWords; ++i)
-      if (EndsWith(w[i], suffix)) return w[i];
+    for (std::size_t i = 0; i < count_; ++i)
+      if (EndsWith((*this)[i], suffix)) return (*this)[i];
     return {};
   }
   string_view FirstStartingWith(string_view prefix) const {
-    for (std::size_t i = 0; i < count && i < kMaxWords; ++i)
-      if (StartsWith(w[i], prefix)) return w[i];
+    for (std::size_t i = 0; i < count_; ++i)
+      if (StartsWith((*this)[i], prefix)) return (*this)[i];
     return {};
   }
+
+ private:
+  // Plain offsets, left unset past count_: clearing a table of views for
+  // every line of a long batch cost more than reading the line.
+  struct Span {
+    std::size_t at;
+    std::size_t size;
+  };
+  string_view line_;
+  std::array<Span, kMaxWords> spans_;
+  std::size_t count_ = 0;
 };
 
 // Which words of an engine line name related files.
@@ -148,6 +193,73 @@ const std::vector<EngineRow>& EngineRows() {
   return rows;
 }
 
+// Hash and equality of names compared without regard to ASCII letter case,
+// folding only single-byte characters as Same does.
+struct FoldedHash {
+  std::size_t operator()(string_view s) const {
+    std::size_t h = 14695981039346656037ull;  // FNV-1a
+    for (std::size_t i = 0; i < s.size(); ++i) {
+      const bool lead = IsLead(s[i]) && i + 1 < s.size();
+      h = (h ^ static_cast<unsigned char>(lead ? s[i] : FoldAscii(s[i]))) * 1099511628211ull;
+      if (lead) h = (h ^ static_cast<unsigned char>(s[++i])) * 1099511628211ull;
+    }
+    return h;
+  }
+};
+struct FoldedEqual {
+  bool operator()(string_view a, string_view b) const { return Same(a, b); }
+};
+
+// What a first word that names an engine asks for.
+enum class EngineKind { kStart, kCallwin, kRow, kCscript, kWscript, kCall };
+
+struct EngineName {
+  EngineKind kind;
+  const EngineRow* row;  // for kRow
+};
+
+// Every engine name, found by the first word of a line. Almost no line of a
+// batch starts with an engine, so the first two letters of every name are
+// kept in a bit table that turns most first words away before any lookup.
+class EngineIndex {
+ public:
+  EngineIndex() {
+    for (string_view name : {"start"}) Add(name, {EngineKind::kStart, nullptr});
+    for (string_view name : {"Callwin", "Callwin.exe"}) Add(name, {EngineKind::kCallwin, nullptr});
+    Add("CSCRIPT", {EngineKind::kCscript, nullptr});
+    Add("WSCRIPT", {EngineKind::kWscript, nullptr});
+    Add("call", {EngineKind::kCall, nullptr});
+    for (const EngineRow& row : EngineRows()) {
+      Add(row.name, {EngineKind::kRow, &row});
+      if (!row.exe_name.empty()) Add(row.exe_name, {EngineKind::kRow, &row});
+    }
+  }
+  const EngineName* Find(string_view word) const {
+    if (word.size() < 2 || !starts_[Start(word)]) return nullptr;
+    const auto it = names_.find(word);
+    return it == names_.end() ? nullptr : &it->second;
+  }
+
+ private:
+  // The first two bytes, letters folded: a filter only, so folding a trail
+  // byte here can only let a word through to the exact lookup.
+  static std::size_t Start(string_view w) {
+    return static_cast<unsigned char>(FoldAscii(w[0])) * 256u +
+           static_cast<unsigned char>(FoldAscii(w[1]));
+  }
+  void Add(string_view name, EngineName what) {
+    names_.emplace(name, what);
+    starts_.set(Start(name));
+  }
+  std::unordered_map<string_view, EngineName, FoldedHash, FoldedEqual> names_;
+  std::bitset<65536> starts_;
+};
+
+const EngineIndex& Engines() {
+  static const EngineIndex index;
+  return index;
+}
+
 struct FixedTexts {
   std::string callwin = J("Callwin → ");
   std::string chrawk_call = J("CHRW03特別モード");
@@ -176,7 +288,15 @@ void AppendShown(std::string& display, string_view line) {
 // empty file, so it was emptied after listing, and the view keeps what it
 // showed rather than blanking itself for a file that is no longer what the
 // row says.
-bool ReadTitle(LineReader& reader, std::string& line, AnalysisResult& r) {
+bool ReadTitle(LineReader& reader, std::string& line, AnalysisResult& r, DisplayMode mode,
+               std::size_t size_hint) {
+  // Every line shown: the view text is the file's bytes with CR LF ends.
+  // Lines ended by a CR alone add a byte each; past the margin the text
+  // still grows as it must. The cap keeps a huge hint from reserving what
+  // a short file never needs.
+  constexpr std::size_t kMaxReserve = std::size_t{64} << 20;
+  if (mode == DisplayMode::kAll && size_hint > 0)
+    r.display.reserve(std::min(size_hint + size_hint / 16 + 2, kMaxReserve));
   if (!reader.ReadLine(line)) {
     r.failed = true;
     return false;
@@ -191,18 +311,25 @@ class BatchAnalyser {
 
   // One line after the title; false when the analysis must stop.
   bool Line(string_view line) {
-    const LineWords words(line);
-    if (words.count > kMaxWords) return false;
+    if (TooManyWords(line)) return false;
+    // Word 2 is split off only where it matters.
+    std::size_t after_first = 0;
+    const string_view first = NextWord(line, after_first);
+    auto second = [&line, after_first] {
+      std::size_t pos = after_first;
+      return NextWord(line, pos);
+    };
 
     const string_view trimmed = Trim(line);
     if (Same(trimmed, "rem #cd") || Same(trimmed, "rem  #cd")) r_.check_smenu = true;
 
     bool comment = false;
-    if (Same(words[0], ":COMENT")) {
+    if (Same(first, ":COMENT")) {
       in_block_ = true;
-    } else if (Same(words[0], "rem") && !words[1].empty() && words[1][0] != '#') {
-      comment = true;
-    } else if (Same(words[0], ":END")) {
+    } else if (Same(first, "rem")) {
+      const string_view w2 = second();
+      comment = !w2.empty() && w2[0] != '#';
+    } else if (Same(first, ":END")) {
       in_block_ = false;
     }
     if (all_ || in_block_ || comment) {
@@ -210,7 +337,7 @@ class BatchAnalyser {
       AppendShown(r_.display, line);
     }
 
-    Engine(words);
+    if (!first.empty()) Engine(line, first, second);
     return true;
   }
 
@@ -221,7 +348,7 @@ class BatchAnalyser {
   }
 
   void AddAwkFiles(const LineWords& words) {
-    for (std::size_t i = 0; i < words.count; ++i) {
+    for (std::size_t i = 0; i < words.count(); ++i) {
       const string_view w = words[i];
       if (EndsWith(w, ".awk")) {
         string_view name = w;
@@ -270,43 +397,51 @@ class BatchAnalyser {
     }
   }
 
+  // A "start" line names the program it starts: word 3 after a switch.
+  void Start(string_view line) {
+    const LineWords words(line, 3);
+    const bool switched = StartsWith(words[1], "/");
+    const string_view program = switched ? words[2] : words[1];
+    // "start" without a program names no engine; an empty label would read
+    // as a known one, so the label stays "?".
+    if (program.empty()) return;
+    r_.engine_label = switched && StartsWith(words[1], "/W") ? "Start /W " : "";
+    r_.engine_label.append(program);
+  }
+
   // A "start" line, a bare program or a bare batch only fills a label that
   // is still unknown; every other engine line overwrites it.
-  void Engine(const LineWords& words) {
-    const string_view first = words[0];
-    if (first.empty()) return;
+  template <typename SecondWord>
+  void Engine(string_view line, string_view first, const SecondWord& second) {
     const bool unknown = r_.engine_label == "?";
-    if (Same(first, "start")) {
-      if (!unknown) return;
-      const bool switched = StartsWith(words[1], "/");
-      const string_view program = switched ? words[2] : words[1];
-      // "start" without a program names no engine; an empty label would
-      // read as a known one, so the label stays "?".
-      if (program.empty()) return;
-      r_.engine_label = switched && StartsWith(words[1], "/W") ? "Start /W " : "";
-      r_.engine_label.append(program);
-      return;
-    }
-    if (Same(first, "Callwin") || Same(first, "Callwin.exe")) {
-      string_view program = words[1];
-      if (!program.empty() && program[0] == '"') program.remove_prefix(1);
-      r_.engine_label = Texts().callwin;
-      r_.engine_label.append(program);
-      return;
-    }
-    for (const EngineRow& row : EngineRows()) {
-      if (Same(first, row.name) || (!row.exe_name.empty() && Same(first, row.exe_name))) {
-        r_.engine_label = row.label;
-        AddScripts(words, row.scripts);
-        return;
-      }
-    }
-    if (Same(first, "CSCRIPT")) return ScriptingHost(words, "WSH-Cscript");
-    if (Same(first, "WSCRIPT")) return ScriptingHost(words, "WSH-Wscript");
-    if (Same(first, "call")) {
-      if (Same(words[1], "chrawk.bat")) {
-        r_.engine_label = Texts().chrawk_call;
-        AddAwkFiles(words);
+    if (const EngineName* engine = Engines().Find(first)) {
+      switch (engine->kind) {
+        case EngineKind::kStart:
+          if (unknown) Start(line);
+          break;
+        case EngineKind::kCallwin: {
+          string_view program = second();
+          if (!program.empty() && program[0] == '"') program.remove_prefix(1);
+          r_.engine_label = Texts().callwin;
+          r_.engine_label.append(program);
+          break;
+        }
+        case EngineKind::kRow:
+          r_.engine_label = engine->row->label;
+          AddScripts(LineWords(line, kMaxWords), engine->row->scripts);
+          break;
+        case EngineKind::kCscript:
+          ScriptingHost(LineWords(line, kMaxWords), "WSH-Cscript");
+          break;
+        case EngineKind::kWscript:
+          ScriptingHost(LineWords(line, kMaxWords), "WSH-Wscript");
+          break;
+        case EngineKind::kCall:
+          if (Same(second(), "chrawk.bat")) {
+            r_.engine_label = Texts().chrawk_call;
+            AddAwkFiles(LineWords(line, kMaxWords));
+          }
+          break;
       }
       return;
     }
@@ -345,23 +480,27 @@ bool BuildRelatedMenu(AnalysisResult& r, const std::string& batch_path,
   const std::string gathered = std::move(r.related_list);
   r.related_list.clear();
   std::vector<string_view> names;
-  ForEachWord(gathered, [&names](string_view w) { names.push_back(w); });
+  ForEachWord(gathered, [&names](string_view w) {
+    names.push_back(w);
+    return true;
+  });
 
   // A repeated name keeps only its last occurrence, so the last mention
   // decides its place. Names have no blanks, so trimming changes nothing.
-  std::vector<std::string> keys;
-  keys.reserve(names.size());
-  std::unordered_map<std::string, std::size_t> last;
+  std::unordered_map<string_view, std::size_t, FoldedHash, FoldedEqual> last;
+  std::vector<const std::size_t*> slots;  // each name's entry in `last`
+  slots.reserve(names.size());
   for (std::size_t i = 0; i < names.size(); ++i) {
-    keys.push_back(AsciiUpper(names[i]));
-    last[keys.back()] = i;
+    std::size_t& slot = last[names[i]];
+    slot = i;
+    slots.push_back(&slot);
   }
   for (std::size_t i = 0; i < names.size(); ++i) {
-    if (last[keys[i]] != i) continue;
+    if (*slots[i] != i) continue;
     r.related_list += ' ';
     r.related_list.append(names[i]);
     if (r.related_captions.size() == kRelatedMenuSlots) return false;
-    r.related_captions.push_back(std::move(keys[i]));
+    r.related_captions.push_back(AsciiUpper(names[i]));
   }
   return true;
 }
@@ -369,11 +508,12 @@ bool BuildRelatedMenu(AnalysisResult& r, const std::string& batch_path,
 }  // namespace
 
 AnalysisResult AnalyseBatch(ByteSource& file, DisplayMode mode, const std::string& batch_path,
-                            const std::function<bool(const std::string&)>& file_exists) {
+                            const std::function<bool(const std::string&)>& file_exists,
+                            std::size_t size_hint) {
   AnalysisResult r;
   LineReader reader(file);
   std::string line;
-  if (!ReadTitle(reader, line, r)) return r;
+  if (!ReadTitle(reader, line, r, mode, size_hint)) return r;
   BatchAnalyser analyser(r, mode);
   while (reader.ReadLine(line)) {
     if (!analyser.Line(line)) {
@@ -393,11 +533,11 @@ AnalysisResult AnalyseBatch(ByteSource& file, DisplayMode mode, const std::strin
   return r;
 }
 
-AnalysisResult AnalyseSettingsFile(ByteSource& file, DisplayMode mode) {
+AnalysisResult AnalyseSettingsFile(ByteSource& file, DisplayMode mode, std::size_t size_hint) {
   AnalysisResult r;
   LineReader reader(file);
   std::string line;
-  if (!ReadTitle(reader, line, r)) return r;
+  if (!ReadTitle(reader, line, r, mode, size_hint)) return r;
   std::size_t shown = 0;
   while (reader.ReadLine(line)) {
     if (mode == DisplayMode::kFiltered) {

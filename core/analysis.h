@@ -59,7 +59,10 @@ constexpr std::size_t kMaxShownLines = 32767;
 
 // Analyses a batch file (filter 0). `batch_path` is the selected file's path
 // ("\" separators); `file_exists` tells whether a file can be opened, and is
-// asked about the batch's ".doc" and ".txt" companions.
+// asked about the batch's ".doc" and ".txt" companions. `size_hint` is the
+// file's size in bytes when known (0 when not): with every line shown, the
+// view text is sized for it at once instead of being copied again and again
+// as it grows, which for a long file costs more than reading it.
 //
 // Fails on: an unreadable or empty file, a line after the title with more
 // than 31 words, more than kMaxShownLines shown lines, and more than
@@ -67,12 +70,14 @@ constexpr std::size_t kMaxShownLines = 32767;
 // list up to the name that found no entry stay).
 AnalysisResult AnalyseBatch(ByteSource& file, DisplayMode mode,
                             const std::string& batch_path,
-                            const std::function<bool(const std::string&)>& file_exists);
+                            const std::function<bool(const std::string&)>& file_exists,
+                            std::size_t size_hint = 0);
 
 // Analyses an environment (filter 1) or layer (filter 2) file. In the
 // filtered mode lines whose first character after leading blanks is "#"
 // are hidden. Fails on an unreadable or empty file and on more than
-// kMaxShownLines shown lines.
-AnalysisResult AnalyseSettingsFile(ByteSource& file, DisplayMode mode);
+// kMaxShownLines shown lines. `size_hint` as for AnalyseBatch.
+AnalysisResult AnalyseSettingsFile(ByteSource& file, DisplayMode mode,
+                                   std::size_t size_hint = 0);
 
 }  // namespace zel

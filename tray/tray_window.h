@@ -5,7 +5,17 @@
 
 #include <windows.h>
 
+#include <string>
+
+#include "core/history.h"
+
 namespace zel {
+
+// Menu command of history item at menu index i (1..36) is kCmdTrayFirst + i.
+constexpr UINT kCmdTrayFirst = 4000;
+constexpr UINT kCmdTrayCancel = 4100;  // mnuCAN
+constexpr UINT kCmdTrayShow = 4101;    // wind
+constexpr UINT kCmdTrayEnd = 4102;     // nmuend
 
 class TrayWindow {
  public:
@@ -15,15 +25,32 @@ class TrayWindow {
   TrayWindow& operator=(const TrayWindow&) = delete;
 
   // Creates the window hidden, with its menu bar holding the one popup
-  // mnuTRAYs. The history entries are filled by the run history.
-  bool Create(HINSTANCE instance);
+  // mnuTRAYs, and loads the history from "Taskmnu.ini" in program_folder.
+  bool Create(HINSTANCE instance, const std::string& program_folder);
   HWND hwnd() const { return hwnd_; }
   HMENU mnuTRAYs() const { return mnu_trays_; }
+  const History& history() const { return history_; }
+
+  // Reads "Taskmnu.ini" and rebuilds the menu from it.
+  void Loadmnu();
+  // Writes "Taskmnu.ini" whole from the menu's history. False when it could
+  // not be written (the old file then stays).
+  bool Savemnu();
+  // A batch run from the main window: the history rotates, its batches move
+  // along, `wrapper_batch` becomes "TTemp1.bat", entry 1 is checked and the
+  // file is saved.
+  bool RecordRun(const std::string& title, const std::string& batch_path,
+                 const std::string& wrapper_batch);
 
  private:
   static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  void RebuildMenu();
+  std::string PathOf(const std::string& name) const;
+
   HWND hwnd_ = nullptr;
   HMENU mnu_trays_ = nullptr;
+  std::string program_folder_;
+  History history_;
 };
 
 }  // namespace zel

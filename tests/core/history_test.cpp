@@ -164,11 +164,11 @@ TEST(HistoryRecord, RotationBoundsAndBatchFilesFollowTheirEntries) {
     if (k != 3) dir.Write(HistoryBatchName(k), "batch " + std::to_string(k));
   History h = Used(5, 5);
   for (const HistoryCopy& c : RecordRun(h, "New", "D:\\n.bat")) {
-    std::error_code ec;
-    std::filesystem::copy_file(dir.path() / HistoryBatchName(c.from),
-                               dir.path() / HistoryBatchName(c.to),
-                               std::filesystem::copy_options::overwrite_existing,
-                               ec);
+    // A plain byte copy: the standard library's overwriting copy_file is
+    // unreliable with mingw, and a missing source is simply skipped.
+    const auto from = dir.path() / HistoryBatchName(c.from);
+    if (std::filesystem::exists(from))
+      test::WriteBytes(dir.path() / HistoryBatchName(c.to), test::ReadBytes(from));
   }
   EXPECT_EQ(test::ReadBytes(dir.path() / "TTemp5.bat"), "batch 4");
   EXPECT_EQ(test::ReadBytes(dir.path() / "TTemp4.bat"), "batch 4");  // no 3
