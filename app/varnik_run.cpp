@@ -115,8 +115,10 @@ void VarnikWindow::RunBatch() {
   // Jw_cad's activation settles while the window repaints, then the key
   // stroke goes to it.
   ActivateWindow(jw);
+  WaitForForeground(jw);
   YieldToEventLoop();
   WaitPumping(70);
+  if (!hwnd_) return;  // the window went away while waiting
   SendRunKeys();
 
   RecordRunInHistory(title);

@@ -116,11 +116,21 @@ LRESULT VarnikWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_NOTIFY:
       return OnNotify(reinterpret_cast<NMHDR*>(lp));
     case WM_ACTIVATE:
-      if (LOWORD(wp) != WA_INACTIVE) {
-        // Coming back to the window ends a debug run's request.
-        debug_run_ = false;
+      if (LOWORD(wp) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(hwnd_, focus)) focus_before_deactivation_ = focus;
+        return 0;
       }
-      break;
+      // Coming back to the window ends a debug run's request, and the keys
+      // go where they went before (the list, after a run in Jw_cad).
+      debug_run_ = false;
+      if (!HIWORD(wp)) {
+        HWND back = focus_before_deactivation_ && IsWindow(focus_before_deactivation_)
+                        ? focus_before_deactivation_
+                        : ListView1;
+        SetFocus(back);
+      }
+      return 0;
     case WM_CLOSE:
       // The title bar's close box unloads; the cancel button and Esc act on
       // the boot mode instead.

@@ -199,6 +199,7 @@ class VarnikWindow {
   std::array<std::string, 14> kanren_captions_{};
   std::array<bool, 14> kanren_visible_{};
   HMENU files_menu_ = nullptr;
+  HWND focus_before_deactivation_ = nullptr;
   bool ctrl_held_ = false;
   bool shift_held_ = false;
   bool unloading_ = false;

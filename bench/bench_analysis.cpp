@@ -27,7 +27,7 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 constexpr int kLines = 32767;
-constexpr int kRounds = 9;
+constexpr int kRounds = 31;
 
 double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <bitset>
+#include <cstdint>
+#include <cstring>
 #include <initializer_list>
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
@@ -28,10 +31,24 @@ inline char FoldAscii(char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
 }
 
-// EqualsNoCase without building upper-case copies: the batch loop compares
-// the first word of every line with every engine name. Double-byte
-// characters compare exactly, so ア (83 41) never equals ヂ (83 61).
-bool SameChars(string_view a, string_view b) {
+// Text equal to an ASCII keyword (an engine name, "rem", a suffix),
+// letters compared without regard to case, as EqualsNoCase compares but
+// without building upper-case copies: every line meets several keywords.
+// Byte by byte is exact here: the first byte of a double-byte character is
+// 0x81 or above and equals no keyword byte, so text holding one never
+// matches, and a trail byte (the 41 of ア) is never folded into a match.
+inline bool IsKeyword(string_view text, string_view keyword) {
+  if (text.size() != keyword.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if (FoldAscii(text[i]) != FoldAscii(keyword[i])) return false;
+  return true;
+}
+
+// Two names equal without regard to ASCII letter case. Either may hold
+// double-byte characters, which compare exactly: ア (83 41) never equals
+// ヂ (83 61).
+bool SameName(string_view a, string_view b) {
+  if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size();) {
     if (IsLead(a[i]) && i + 1 < a.size()) {
       if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
@@ -44,14 +61,6 @@ bool SameChars(string_view a, string_view b) {
   return true;
 }
 
-// Most comparisons fail on the length or the first byte, so those tests
-// stay inline. (A lead byte is never folded, so its test agrees with
-// SameChars.)
-inline bool Same(string_view a, string_view b) {
-  return a.size() == b.size() &&
-         (a.empty() || (FoldAscii(a[0]) == FoldAscii(b[0]) && SameChars(a, b)));
-}
-
 bool IsCharBoundary(string_view s, std::size_t at) {
   std::size_t i = 0;
   while (i < at) i += (IsLead(s[i]) && i + 1 < s.size()) ? 2 : 1;
@@ -60,16 +69,19 @@ bool IsCharBoundary(string_view s, std::size_t at) {
 
 // True when `word` ends in the ASCII `suffix` (any case) and the suffix
 // starts on a character boundary: the "L" of "LIB" may not be the trail
-// byte of a double-byte character.
-bool EndsWith(string_view word, string_view suffix) {
-  if (word.size() < suffix.size()) return false;
+// byte of a double-byte character. Only a byte in the lead-byte range just
+// before the suffix can make it one, so only then are characters walked.
+inline bool EndsWith(string_view word, string_view suffix) {
+  if (word.size() < suffix.size() || FoldAscii(word.back()) != FoldAscii(suffix.back()))
+    return false;
   const std::size_t at = word.size() - suffix.size();
-  return Same(word.substr(at), suffix) && IsCharBoundary(word, at);
+  return IsKeyword(word.substr(at), suffix) &&
+         (at == 0 || !IsLead(word[at - 1]) || IsCharBoundary(word, at));
 }
 
 // An ASCII prefix that matches byte for byte is made of whole characters.
-bool StartsWith(string_view word, string_view prefix) {
-  return word.size() >= prefix.size() && Same(word.substr(0, prefix.size()), prefix);
+inline bool StartsWith(string_view word, string_view prefix) {
+  return word.size() >= prefix.size() && IsKeyword(word.substr(0, prefix.size()), prefix);
 }
 
 string_view TrimRight(string_view s) {
@@ -96,7 +108,15 @@ string_view NextWord(string_view s, std::size_t& pos) {
   std::size_t i = pos;
   while (i < n && s[i] == ' ') ++i;
   const std::size_t start = i;
-  while (i < n && s[i] != ' ') i += (IsLead(s[i]) && i + 1 < n) ? 2 : 1;
+  while (i < n) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    if (c < 0x81) {  // most bytes: ASCII
+      if (c == ' ') break;
+      ++i;
+    } else {
+      i += (IsLead(s[i]) && i + 1 < n) ? 2 : 1;
+    }
+  }
   pos = i;
   return s.substr(start, i - start);
 }
@@ -110,28 +130,25 @@ void ForEachWord(string_view s, F&& f) {
   }
 }
 
-// More words than the word table holds. A line never has more words than
-// blanks plus one, so a count of its blanks clears almost every line
-// without walking its characters.
-bool TooManyWords(string_view line) {
-  if (static_cast<std::size_t>(std::count(line.begin(), line.end(), ' ')) < kMaxWords)
-    return false;
-  std::size_t n = 0;
-  ForEachWord(line, [&n](string_view) { return ++n <= kMaxWords; });
-  return n > kMaxWords;
-}
+// A line with more words than the word table holds has at least one byte
+// per word and a blank between words; shorter lines need no count.
+constexpr std::size_t kMinBytesForTooManyWords = 2 * kMaxWords + 1;
 
-// The first `wanted` words of a line (at most the 31 of the word table) as
-// views into it; missing words are empty. Most lines need only two.
+// The words of a line as views into it: the first 31, as the word table
+// holds them (missing words are empty), and the count of all.
 class LineWords {
  public:
-  LineWords(string_view line, std::size_t wanted) : line_(line) {
-    ForEachWord(line, [this, line, wanted](string_view word) {
-      spans_[count_++] = {static_cast<std::size_t>(word.data() - line.data()), word.size()};
-      return count_ < wanted && count_ < kMaxWords;
+  explicit LineWords(string_view line) : line_(line) {
+    ForEachWord(line, [this, line](string_view word) {
+      if (total_ < kMaxWords)
+        spans_[total_] = {static_cast<std::size_t>(word.data() - line.data()), word.size()};
+      ++total_;
+      return true;
     });
+    count_ = total_ < kMaxWords ? total_ : kMaxWords;
   }
   std::size_t count() const { return count_; }
+  std::size_t total() const { return total_; }
   string_view operator[](std::size_t i) const {
     return i < count_ ? line_.substr(spans_[i].at, spans_[i].size) : string_view();
   }
@@ -157,6 +174,22 @@ class LineWords {
   string_view line_;
   std::array<Span, kMaxWords> spans_;
   std::size_t count_ = 0;
+  std::size_t total_ = 0;
+};
+
+// A line's words, split once and only when a rule needs more than the
+// first two.
+class LazyWords {
+ public:
+  explicit LazyWords(string_view line) : line_(line) {}
+  const LineWords& All() {
+    if (!all_) all_.emplace(line_);
+    return *all_;
+  }
+
+ private:
+  string_view line_;
+  std::optional<LineWords> all_;
 };
 
 // Which words of an engine line name related files.
@@ -193,21 +226,38 @@ const std::vector<EngineRow>& EngineRows() {
   return rows;
 }
 
-// Hash and equality of names compared without regard to ASCII letter case,
-// folding only single-byte characters as Same does.
+// Hash and equality of names compared without regard to ASCII letter case.
+// The hash reads eight bytes at a time with bit 5 of every byte cleared,
+// which maps a lower-case letter onto its capital: names that SameName finds
+// equal hash alike, and the few others it merges (ア and ヂ, "@" and "`")
+// merely share a hash, which SameName then tells apart.
 struct FoldedHash {
   std::size_t operator()(string_view s) const {
-    std::size_t h = 14695981039346656037ull;  // FNV-1a
-    for (std::size_t i = 0; i < s.size(); ++i) {
-      const bool lead = IsLead(s[i]) && i + 1 < s.size();
-      h = (h ^ static_cast<unsigned char>(lead ? s[i] : FoldAscii(s[i]))) * 1099511628211ull;
-      if (lead) h = (h ^ static_cast<unsigned char>(s[++i])) * 1099511628211ull;
+    constexpr std::uint64_t kNoBit5 = ~0x2020202020202020ull;
+    constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ull;
+    auto load = [&s](std::size_t at) {
+      std::uint64_t w;
+      std::memcpy(&w, s.data() + at, 8);
+      return w & kNoBit5;
+    };
+    std::uint64_t h = s.size() * kMul;
+    if (s.size() >= 8) {
+      for (std::size_t i = 0; i + 8 < s.size(); i += 8) h = (h ^ load(i)) * kMul;
+      h = (h ^ load(s.size() - 8)) * kMul;  // the last eight, overlapping
+    } else {
+      std::uint64_t w = 0;
+      for (char c : s) w = (w << 8) | static_cast<unsigned char>(c & 0xDF);
+      h = (h ^ w) * kMul;
     }
-    return h;
+    return static_cast<std::size_t>(h ^ (h >> 32));
   }
 };
-struct FoldedEqual {
-  bool operator()(string_view a, string_view b) const { return Same(a, b); }
+struct SameNameEqual {
+  bool operator()(string_view a, string_view b) const { return SameName(a, b); }
+};
+// For the engine names, which are ASCII, so a byte-wise comparison serves.
+struct KeywordEqual {
+  bool operator()(string_view a, string_view b) const { return IsKeyword(a, b); }
 };
 
 // What a first word that names an engine asks for.
@@ -251,7 +301,7 @@ class EngineIndex {
     names_.emplace(name, what);
     starts_.set(Start(name));
   }
-  std::unordered_map<string_view, EngineName, FoldedHash, FoldedEqual> names_;
+  std::unordered_map<string_view, EngineName, FoldedHash, KeywordEqual> names_;
   std::bitset<65536> starts_;
 };
 
@@ -280,7 +330,8 @@ std::string FileNamePart(const std::string& path) {
 
 void AppendShown(std::string& display, string_view line) {
   display.append(TrimRight(line));
-  display.append("\r\n");
+  display.push_back('\r');
+  display.push_back('\n');
 }
 
 // Reads the title line, which is always shown and not examined further.
@@ -305,13 +356,83 @@ bool ReadTitle(LineReader& reader, std::string& line, AnalysisResult& r, Display
   return true;
 }
 
+// The related file names of a batch, each kept once with the number of its
+// last mention: a repeated name takes the place of its last mention. A
+// batch names few distinct files however often it names them, so they are
+// searched in turn; past a few dozen a hash index takes over.
+class RelatedNames {
+ public:
+  void Add(string_view name) {
+    const std::size_t hash = FoldedHash()(name);
+    const std::size_t mention = mentions_++;
+    bool exact = false;
+    if (Entry* known = Find(name, hash, exact)) {
+      known->last = mention;
+      if (!exact) known->name.assign(name);  // the last spelling is listed
+      return;
+    }
+    entries_.push_back({std::string(name), hash, mention});
+    if (entries_.size() > kFew) {
+      if (by_hash_.empty()) {
+        for (std::size_t i = 0; i < entries_.size(); ++i) by_hash_.emplace(entries_[i].hash, i);
+      } else {
+        by_hash_.emplace(hash, entries_.size() - 1);
+      }
+    }
+  }
+
+  // The names in the order of their last mentions.
+  std::vector<const std::string*> InOrder() const {
+    std::vector<const Entry*> sorted;
+    for (const Entry& e : entries_) sorted.push_back(&e);
+    std::sort(sorted.begin(), sorted.end(),
+              [](const Entry* a, const Entry* b) { return a->last < b->last; });
+    std::vector<const std::string*> names;
+    for (const Entry* e : sorted) names.push_back(&e->name);
+    return names;
+  }
+
+ private:
+  static constexpr std::size_t kFew = 32;
+  struct Entry {
+    std::string name;
+    std::size_t hash;
+    std::size_t last;
+  };
+
+  // The entry of a name; `exact` tells whether it is spelled alike.
+  Entry* Find(string_view name, std::size_t hash, bool& exact) {
+    auto matches = [&](const Entry& e) {
+      if (e.hash != hash) return false;
+      exact = e.name == name;
+      return exact || SameName(e.name, name);
+    };
+    if (by_hash_.empty()) {
+      for (Entry& e : entries_)
+        if (matches(e)) return &e;
+      return nullptr;
+    }
+    const auto [from, to] = by_hash_.equal_range(hash);
+    for (auto it = from; it != to; ++it)
+      if (matches(entries_[it->second])) return &entries_[it->second];
+    return nullptr;
+  }
+
+  std::vector<Entry> entries_;
+  std::unordered_multimap<std::size_t, std::size_t> by_hash_;  // hash to entry
+  std::size_t mentions_ = 0;
+};
+
 class BatchAnalyser {
  public:
   BatchAnalyser(AnalysisResult& r, DisplayMode mode) : r_(r), all_(mode == DisplayMode::kAll) {}
 
+  RelatedNames& related() { return related_; }
+
   // One line after the title; false when the analysis must stop.
   bool Line(string_view line) {
-    if (TooManyWords(line)) return false;
+    LazyWords words(line);
+    if (line.size() >= kMinBytesForTooManyWords && words.All().total() > kMaxWords) return false;
     // Word 2 is split off only where it matters.
     std::size_t after_first = 0;
     const string_view first = NextWord(line, after_first);
@@ -321,15 +442,15 @@ class BatchAnalyser {
     };
 
     const string_view trimmed = Trim(line);
-    if (Same(trimmed, "rem #cd") || Same(trimmed, "rem  #cd")) r_.check_smenu = true;
+    if (IsKeyword(trimmed, "rem #cd") || IsKeyword(trimmed, "rem  #cd")) r_.check_smenu = true;
 
     bool comment = false;
-    if (Same(first, ":COMENT")) {
+    if (IsKeyword(first, ":COMENT")) {
       in_block_ = true;
-    } else if (Same(first, "rem")) {
+    } else if (IsKeyword(first, "rem")) {
       const string_view w2 = second();
       comment = !w2.empty() && w2[0] != '#';
-    } else if (Same(first, ":END")) {
+    } else if (IsKeyword(first, ":END")) {
       in_block_ = false;
     }
     if (all_ || in_block_ || comment) {
@@ -337,15 +458,13 @@ class BatchAnalyser {
       AppendShown(r_.display, line);
     }
 
-    if (!first.empty()) Engine(line, first, second);
+    if (!first.empty()) Engine(words, first, second);
     return true;
   }
 
  private:
-  void AddRelated(string_view name) {
-    r_.related_list += ' ';
-    r_.related_list.append(name);
-  }
+  void AddRelated(string_view name) { related_.Add(name); }
+  bool IsUnknown() const { return r_.engine_label.size() == 1 && r_.engine_label[0] == '?'; }
 
   void AddAwkFiles(const LineWords& words) {
     for (std::size_t i = 0; i < words.count(); ++i) {
@@ -398,8 +517,7 @@ class BatchAnalyser {
   }
 
   // A "start" line names the program it starts: word 3 after a switch.
-  void Start(string_view line) {
-    const LineWords words(line, 3);
+  void Start(const LineWords& words) {
     const bool switched = StartsWith(words[1], "/");
     const string_view program = switched ? words[2] : words[1];
     // "start" without a program names no engine; an empty label would read
@@ -412,12 +530,12 @@ class BatchAnalyser {
   // A "start" line, a bare program or a bare batch only fills a label that
   // is still unknown; every other engine line overwrites it.
   template <typename SecondWord>
-  void Engine(string_view line, string_view first, const SecondWord& second) {
-    const bool unknown = r_.engine_label == "?";
+  void Engine(LazyWords& words, string_view first, const SecondWord& second) {
     if (const EngineName* engine = Engines().Find(first)) {
+      const bool unknown = IsUnknown();
       switch (engine->kind) {
         case EngineKind::kStart:
-          if (unknown) Start(line);
+          if (unknown) Start(words.All());
           break;
         case EngineKind::kCallwin: {
           string_view program = second();
@@ -428,24 +546,24 @@ class BatchAnalyser {
         }
         case EngineKind::kRow:
           r_.engine_label = engine->row->label;
-          AddScripts(LineWords(line, kMaxWords), engine->row->scripts);
+          AddScripts(words.All(), engine->row->scripts);
           break;
         case EngineKind::kCscript:
-          ScriptingHost(LineWords(line, kMaxWords), "WSH-Cscript");
+          ScriptingHost(words.All(), "WSH-Cscript");
           break;
         case EngineKind::kWscript:
-          ScriptingHost(LineWords(line, kMaxWords), "WSH-Wscript");
+          ScriptingHost(words.All(), "WSH-Wscript");
           break;
         case EngineKind::kCall:
-          if (Same(second(), "chrawk.bat")) {
+          if (IsKeyword(second(), "chrawk.bat")) {
             r_.engine_label = Texts().chrawk_call;
-            AddAwkFiles(LineWords(line, kMaxWords));
+            AddAwkFiles(words.All());
           }
           break;
       }
       return;
     }
-    if (!unknown) return;
+    if (!IsUnknown()) return;
     if (EndsWith(first, ".EXE")) {
       r_.engine_label = std::string(first);
     } else if (EndsWith(first, ".bat")) {
@@ -454,55 +572,41 @@ class BatchAnalyser {
   }
 
   AnalysisResult& r_;
+  RelatedNames related_;
   const bool all_;
   bool in_block_ = false;
   std::size_t shown_ = 0;
 };
 
-// Adds the batch's document and text companions, then rebuilds the related
-// list without duplicates and fills the menu captions. False when a name
-// finds no menu entry left.
-bool BuildRelatedMenu(AnalysisResult& r, const std::string& batch_path,
-                      const std::function<bool(const std::string&)>& file_exists) {
+// The related list (each name after a blank) and, when asked, the menu
+// captions. False when a name finds no menu entry left; the list then ends
+// with that name.
+bool ListRelated(AnalysisResult& r, const RelatedNames& names, bool captions) {
+  for (const std::string* name : names.InOrder()) {
+    r.related_list += ' ';
+    r.related_list += *name;
+    if (!captions) continue;
+    if (r.related_captions.size() == kRelatedMenuSlots) return false;
+    r.related_captions.push_back(AsciiUpper(*name));
+  }
+  return true;
+}
+
+// The batch's document and then its text file, where they exist: the batch
+// path with its last three characters replaced. A name is split at blanks
+// as every related name is.
+void AddCompanions(RelatedNames& names, const std::string& batch_path,
+                   const std::function<bool(const std::string&)>& file_exists) {
   const std::size_t chars = CharCount(batch_path);
   const std::string stem = LeftChars(batch_path, chars >= 3 ? chars - 3 : 0);
   for (const char* ext : {"doc", "txt"}) {
     const std::string companion = stem + ext;
-    if (file_exists && file_exists(companion)) {
-      r.related_list += ' ';
-      r.related_list += FileNamePart(companion);
-    }
+    if (!file_exists || !file_exists(companion)) continue;
+    ForEachWord(FileNamePart(companion), [&names](string_view w) {
+      names.Add(w);
+      return true;
+    });
   }
-
-  // Every name is split off, not only the 31 a word table holds: a batch
-  // that names the same script on many engine lines is valid, and names
-  // past the 31st would otherwise vanish from the menu unseen.
-  const std::string gathered = std::move(r.related_list);
-  r.related_list.clear();
-  std::vector<string_view> names;
-  ForEachWord(gathered, [&names](string_view w) {
-    names.push_back(w);
-    return true;
-  });
-
-  // A repeated name keeps only its last occurrence, so the last mention
-  // decides its place. Names have no blanks, so trimming changes nothing.
-  std::unordered_map<string_view, std::size_t, FoldedHash, FoldedEqual> last;
-  std::vector<const std::size_t*> slots;  // each name's entry in `last`
-  slots.reserve(names.size());
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    std::size_t& slot = last[names[i]];
-    slot = i;
-    slots.push_back(&slot);
-  }
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    if (*slots[i] != i) continue;
-    r.related_list += ' ';
-    r.related_list.append(names[i]);
-    if (r.related_captions.size() == kRelatedMenuSlots) return false;
-    r.related_captions.push_back(AsciiUpper(names[i]));
-  }
-  return true;
 }
 
 }  // namespace
@@ -515,17 +619,16 @@ AnalysisResult AnalyseBatch(ByteSource& file, DisplayMode mode, const std::strin
   std::string line;
   if (!ReadTitle(reader, line, r, mode, size_hint)) return r;
   BatchAnalyser analyser(r, mode);
-  while (reader.ReadLine(line)) {
-    if (!analyser.Line(line)) {
-      r.failed = true;
-      return r;
-    }
-  }
-  if (reader.Failed()) {
+  bool read_all = true;
+  while (read_all && reader.ReadLine(line)) read_all = analyser.Line(line);
+  if (!read_all || reader.Failed()) {
+    // The names gathered so far stay listed, as the selection keeps them.
+    ListRelated(r, analyser.related(), false);
     r.failed = true;
     return r;
   }
-  if (!BuildRelatedMenu(r, batch_path, file_exists)) {
+  AddCompanions(analyser.related(), batch_path, file_exists);
+  if (!ListRelated(r, analyser.related(), true)) {
     r.failed = true;
     return r;
   }

@@ -36,7 +36,7 @@ struct AnalysisResult {
   std::string engine_label = "?";
   // The related file names, each preceded by one space, without duplicates.
   // When the analysis failed before the menu step, it holds the names
-  // gathered so far as they came, duplicates included.
+  // gathered so far, likewise.
   std::string related_list;
   // Captions of the related-file entries after the batch's own one, in
   // order, in upper case (ASCII letters only).

@@ -80,6 +80,18 @@ void YieldToEventLoop() {
   }
 }
 
+HWND WaitForForeground(HWND hwnd, unsigned limit_ms) {
+  // The switch of the foreground window may complete a moment after the
+  // request (it does under Wine); wait for it, briefly and bounded.
+  const ULONGLONG end = GetTickCount64() + limit_ms;
+  HWND front = GetForegroundWindow();
+  while (front != hwnd && GetTickCount64() < end) {
+    WaitPumping(20);
+    front = GetForegroundWindow();
+  }
+  return front;
+}
+
 void WaitPumping(unsigned ms) {
   const ULONGLONG end = GetTickCount64() + ms;
   for (;;) {
@@ -119,7 +131,7 @@ JwDialogResult DriveJwCadFileDialog(unsigned command, const std::wstring& button
                                     const std::string& path) {
   HWND jw = FindJwCadWindow();
   if (!jw || !ActivateWindow(jw)) return JwDialogResult::kNoJwCad;
-  HWND front = GetForegroundWindow();
+  HWND front = WaitForForeground(jw);
   if (!front || !TitleHasJwWin(front)) return JwDialogResult::kNotInFront;
   if (!PostMessageW(front, WM_COMMAND, command, 0)) return JwDialogResult::kNotInFront;
   const DWORD jw_process = ProcessOf(front);

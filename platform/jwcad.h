@@ -29,6 +29,9 @@ namespace zel {
 void YieldToEventLoop();
 // Waits `ms` milliseconds while keeping this thread's windows responsive.
 void WaitPumping(unsigned ms);
+// Waits (at most limit_ms) until `hwnd` is the foreground window; returns
+// the foreground window at the end.
+HWND WaitForForeground(HWND hwnd, unsigned limit_ms = 1000);
 
 enum class JwDialogResult {
   kNoJwCad,     // no Jw_cad window: the user must start Jw_cad

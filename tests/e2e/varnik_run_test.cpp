@@ -50,15 +50,6 @@ struct RunRig {
   std::wstring exe_path() const { return (prog / "Varnik.exe").wstring(); }
 };
 
-std::wstring ShortUpper(const fs::path& p) {
-  wchar_t buf[MAX_PATH];
-  DWORD n = GetShortPathNameW(p.wstring().c_str(), buf, MAX_PATH);
-  std::wstring s = n ? std::wstring(buf, n) : p.wstring();
-  for (auto& c : s)
-    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - 32);
-  return s;
-}
-
 void Key(BYTE vk, bool up) {
   keybd_event(vk, static_cast<BYTE>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC)), up ? KEYEVENTF_KEYUP : 0,
               0);
@@ -68,7 +59,6 @@ void Key(BYTE vk, bool up) {
 void SelectFirstRowAndPressEnter(HWND main) {
   HWND list = GetDlgItem(main, kIdListView1);
   SetForegroundWindow(main);
-  SetFocus(list);
   WaitFor([&] { return GetForegroundWindow() == main; }, 5s);
   Key(VK_DOWN, false);
   Key(VK_DOWN, true);

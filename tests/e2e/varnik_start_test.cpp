@@ -38,15 +38,6 @@ struct Rig {
   fs::path ini() const { return prog / "Varnik.ini"; }
 };
 
-std::wstring ShortUpper(const fs::path& p) {
-  wchar_t buf[MAX_PATH];
-  DWORD n = GetShortPathNameW(p.wstring().c_str(), buf, MAX_PATH);
-  std::wstring s = n ? std::wstring(buf, n) : p.wstring();
-  for (auto& c : s)
-    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - 32);
-  return s;
-}
-
 std::set<std::wstring> Titles(HWND list) {
   std::set<std::wstring> titles;
   for (const auto& row : ListViewRows(list, 3)) titles.insert(row[0]);

@@ -185,6 +185,15 @@ bool SaveWindowPng(HWND h, const std::wstring& path) {
   return ok;
 }
 
+std::wstring ShortUpper(const std::filesystem::path& p) {
+  wchar_t buf[MAX_PATH];
+  DWORD n = GetShortPathNameW(p.wstring().c_str(), buf, MAX_PATH);
+  std::wstring s = n && n < MAX_PATH ? std::wstring(buf, n) : p.wstring();
+  for (auto& c : s)
+    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - 32);
+  return s;
+}
+
 std::wstring WinePath(const std::string& linux_path) {
   if (linux_path.empty() || linux_path[0] != '/') {
     return std::wstring(linux_path.begin(), linux_path.end());

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -53,6 +54,9 @@ std::vector<std::vector<std::wstring>> ListViewRows(HWND list, int columns);
 
 // Saves a PNG of the window as it is on the screen.
 bool SaveWindowPng(HWND h, const std::wstring& path);
+
+// The folder as Varnik holds a folder argument: short form, upper case.
+std::wstring ShortUpper(const std::filesystem::path& p);
 
 // A Windows path of a file in the Linux file system as Wine shows it.
 std::wstring WinePath(const std::string& linux_path);
