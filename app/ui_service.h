@@ -25,4 +25,14 @@ int ShowMessage(HWND owner, const std::wstring& text, const std::wstring& captio
 using MessageAnswerer = std::function<int(const MessageRequest&)>;
 void SetMessageAnswerer(MessageAnswerer answerer);
 
+// Opens a popup menu at screen position x, y and returns the command chosen
+// (0 when none). The owner receives no WM_COMMAND from the menu itself; the
+// caller acts on the result.
+UINT ShowPopupMenu(HMENU menu, UINT flags, int x, int y, HWND owner);
+
+// Tests install a chooser that sees the menu and returns the command to
+// pick; null restores real popup menus.
+using MenuChooser = std::function<UINT(HMENU menu)>;
+void SetMenuChooser(MenuChooser chooser);
+
 }  // namespace zel

@@ -2,6 +2,7 @@
 // mouse buttons, the display-mode panel and the list's context menu.
 #include <windowsx.h>
 
+#include "app/ui_service.h"
 #include "app/varnik_window.h"
 #include "app/win_text.h"
 #include "core/analysis.h"
@@ -90,7 +91,8 @@ void VarnikWindow::OnListButton(bool right) {
   SetupContextMenu();
   POINT pt;
   GetCursorPos(&pt);
-  TrackPopupMenu(context, TPM_RIGHTBUTTON, pt.x, pt.y, 0, hwnd_, nullptr);
+  if (UINT cmd = ShowPopupMenu(context, TPM_RIGHTBUTTON, pt.x, pt.y, hwnd_))
+    SendMessageW(hwnd_, WM_COMMAND, MAKEWPARAM(cmd, 0), 0);
 }
 
 void VarnikWindow::OnDisplayModePanel() {

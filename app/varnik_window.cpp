@@ -5,6 +5,7 @@
 #include <windowsx.h>
 
 #include "app/resource.h"
+#include "app/ui_service.h"
 #include "app/win_text.h"
 #include "platform/winops.h"
 #include "tray/tray_window.h"
@@ -227,7 +228,8 @@ LRESULT VarnikWindow::OnNotify(NMHDR* hdr) {
   if (hdr->hwndFrom == TreeView1 && hdr->code == NM_RCLICK) {
     POINT pt;
     GetCursorPos(&pt);
-    TrackPopupMenu(tree, TPM_RIGHTBUTTON, pt.x, pt.y, 0, hwnd_, nullptr);
+    if (UINT cmd = ShowPopupMenu(tree, TPM_RIGHTBUTTON, pt.x, pt.y, hwnd_))
+      SendMessageW(hwnd_, WM_COMMAND, MAKEWPARAM(cmd, 0), 0);
     return 0;
   }
   return 0;
