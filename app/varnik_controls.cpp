@@ -176,19 +176,33 @@ void VarnikWindow::CreateImageLists() {
 void VarnikWindow::FillToolbar() {
   SendMessageW(Toolbar1, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   SendMessageW(Toolbar1, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(ImageList3));
-  SendMessageW(Toolbar1, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS);
-  std::array<TBBUTTON, kToolButtonCount> buttons{};
-  for (int i = 0; i < kToolButtonCount; ++i) {
-    buttons[i].iBitmap = I_IMAGENONE;
-    buttons[i].idCommand = kCmdToolButtonFirst + i;
-    buttons[i].fsState = TBSTATE_ENABLED | TBSTATE_WRAP;
-    buttons[i].fsStyle = BTNS_BUTTON | BTNS_SHOWTEXT;
-    buttons[i].iString = reinterpret_cast<INT_PTR>(L"");
-  }
-  SendMessageW(Toolbar1, TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
+  // Captions sit beside the pictures, one line each.
+  SendMessageW(Toolbar1, TB_SETMAXTEXTROWS, 1, 0);
   // Before any settings are read the first four buttons invite a
   // registration.
   for (int i = 0; i < 4; ++i) tool_tips_[i] = WideUtf8("[CTRL+Lクリック]で登録");
+  ShowToolButtons();
+}
+
+// The buttons are made anew from the settings' captions and pictures: the
+// toolbar measures its one button width (the widest caption) only when
+// buttons are added.
+void VarnikWindow::ShowToolButtons() {
+  while (SendMessageW(Toolbar1, TB_BUTTONCOUNT, 0, 0) > 0)
+    SendMessageW(Toolbar1, TB_DELETEBUTTON, 0, 0);
+  std::array<std::wstring, kToolButtonCount> captions;
+  std::array<TBBUTTON, kToolButtonCount> buttons{};
+  for (int i = 0; i < kToolButtonCount; ++i) {
+    const ToolButtonSetting* b =
+        i < static_cast<int>(settings_.Tools.size()) ? &settings_.Tools[i] : nullptr;
+    captions[i] = b && !b->caption.empty() ? Wide(b->caption) : L" ";
+    buttons[i].iBitmap = b && b->image > 0 && b->image <= 7 ? b->image - 1 : I_IMAGENONE;
+    buttons[i].idCommand = kCmdToolButtonFirst + i;
+    buttons[i].fsState = TBSTATE_ENABLED | TBSTATE_WRAP;
+    buttons[i].fsStyle = BTNS_BUTTON;
+    buttons[i].iString = reinterpret_cast<INT_PTR>(captions[i].c_str());
+  }
+  SendMessageW(Toolbar1, TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
 }
 
 void VarnikWindow::CreateMenus() {

@@ -157,17 +157,9 @@ void VarnikWindow::LoadSettings() {
 
   for (int i = 0; i < kToolButtonCount; ++i) {
     const ToolButtonSetting& b = settings_.Tools[i];
-    std::wstring caption = Wide(b.caption);
-    TBBUTTONINFOW info{};
-    info.cbSize = sizeof info;
-    info.dwMask = TBIF_TEXT | TBIF_IMAGE;
-    info.pszText = caption.data();
-    info.iImage = b.image > 0 && b.image <= 7 ? b.image - 1 : I_IMAGENONE;
-    SendMessageW(Toolbar1, TB_SETBUTTONINFOW, kCmdToolButtonFirst + i,
-                 reinterpret_cast<LPARAM>(&info));
     if (!b.tooltip.empty() || !b.key.empty()) tool_tips_[i] = Wide(b.tooltip);
   }
-  SendMessageW(Toolbar1, TB_AUTOSIZE, 0, 0);
+  ShowToolButtons();
 }
 
 void VarnikWindow::ApplyColumnLayout() {

@@ -156,6 +156,7 @@ class VarnikWindow {
   void CreateMenus();
   void CreateImageLists();
   void FillToolbar();
+  void ShowToolButtons();
   void ApplyFonts();
 
   // Load, save and close (varnik_load.cpp).

@@ -20,18 +20,28 @@ export ZEL_BUILD_DIR="$build"
 source "$root/scripts/wine-env.sh"
 zel_wine_init
 
-# The demo Jw_cad folder goes into the settings so the folder box shows it.
+# A complete settings file for the demo: the Jw_cad folder, the batch folder
+# and one favourite-folder button registered for it.
 jww="$(winpath "$demo/jww")"
+folder="$(winpath "$demo/gaihen")"
 {
   echo "[Varnik設定ファイル 書き込み順をかえないでね。(^^;]"
   echo "editor=Notepad"
   echo "jwwfolder=$jww"
-} | sed 's/$/\r/' | iconv -f UTF-8 -t CP932 > "$demo/prog/Varnik.ini.head"
-# Only the head is given: Varnik fills every other value with its defaults
-# and writes the whole file when it closes.
-mv "$demo/prog/Varnik.ini.head" "$demo/prog/Varnik.ini"
+  echo "gaihenfolder=$folder"
+  printf '%s\n' "foldermove=0" "win=0" "Top=900" "Left=900" "Height=9600" "Width=13200"
+  for pane in Treefont ListFont ComeFont; do
+    italic=Italic; [ "$pane" = Treefont ] && italic=Itaric
+    printf '%s\n' "${pane}Name=ＭＳ ゴシック" "${pane}Size=11.25" "${pane}Bold=False" "${pane}${italic}=False"
+  done
+  printf '%s\n' "Gawk=0" "Callwin=False" "ColumnHead1W=2600" "ColumnHead2W=1800" "ColumnHead3W=2300" \
+    "ColumnPos=1 2 3     " "Frame2left=3300" "Frame3Top=4400" "TextPosL=False" "KeepJWCTEMP=False" \
+    "Bootmode=0" "Layered=0" "Scomm49=  " "ADDline=" "Tools=20"
+  printf '%s\n' "TOOLBUTTON----------1" "$folder,0" " 0 " "GAIHEN" "$folder" " 1 "
+  for i in $(seq 2 20); do printf '%s\n' "TOOLBUTTON----------$i" "" "" "" "" " 0 "; done
+  printf '%s\n' "Column1=タイトル" "Column2=ファイル名" "Column3=日付" "ColumnSortkey=0" "ColumnSortOrder=0"
+} | sed 's/$/\r/' | iconv -f UTF-8 -t CP932 > "$demo/prog/Varnik.ini"
 
-folder="$(winpath "$demo/gaihen")"
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   echo "Starting Varnik on $folder"
   exec wine "$demo/prog/Varnik.exe" "$folder"
