@@ -241,21 +241,8 @@ void VarnikWindow::CloseByBootMode() {
   SetCurrentFolder(program_folder_);
   save_failure_reported_ = false;
   Savecfg();
-  switch (settings_.Bootmode) {
-    case 0:
-      SetCurrentFolder(program_folder_);
-      Unload();
-      break;
-    case 1:
-      ShowWindow(hwnd_, SW_HIDE);
-      break;
-    case 2:
-      ShowWindow(hwnd_, SW_MINIMIZE);
-      break;
-    case 3:
-      SetWindowPos(hwnd_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-      break;
-  }
+  // The boot mode decides both what closing does and what follows a run.
+  ApplyAfterRunMode();
   save_failure_reported_ = false;
 }
 

@@ -15,6 +15,7 @@
 #include "platform/wstr.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/win_driver.h"
+#include "tests/e2e/e2e_rig.h"
 
 namespace zel {
 namespace {
@@ -22,40 +23,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace test;
 
-struct Rig {
-  TempDir dir;
-  fs::path prog = dir.path() / "prog";
-  fs::path jww = dir.path() / "jww";
-  fs::path files = dir.path() / "files";
-  Rig() {
-    for (const auto& p : {prog, jww, files}) fs::create_directories(p);
-    fs::copy_file(WinePath(ZEL_VARNIK_EXE), prog / "Varnik.exe");
-    fs::copy_file(WinePath(ZEL_STANDIN_EXE), jww / "JW_WIN.exe");
-  }
-  void Settings(int bootmode) const {
-    zel::Settings s = DefaultSettings(Narrow(files.wstring()), kToolButtonCount);
-    s.jwwfolder = Narrow(jww.wstring());
-    s.Bootmode = static_cast<std::int16_t>(bootmode);
-    WriteBytes(prog / "Varnik.ini", FormatSettings(s));
-  }
-  std::string Log() const { return ReadBytes(jww / "standin.log"); }
-  std::size_t Count(const std::string& what) const {
-    std::string log = Log();
-    std::size_t n = 0;
-    for (std::size_t at = log.find(what); at != std::string::npos; at = log.find(what, at + 1)) ++n;
-    return n;
-  }
-  Process StartStandin() const {
-    Process p((jww / "JW_WIN.exe").wstring(), L"", jww.wstring());
-    EXPECT_NE(WaitForWindow(p.pid(), L"jw_win"), nullptr);
-    return p;
-  }
-  Process StartVarnik(const std::wstring& args, HWND& main) const {
-    Process p((prog / "Varnik.exe").wstring(), args);
-    main = WaitForWindow(p.pid(), L"Zelvanto");
-    return p;
-  }
-};
 
 void Key(BYTE vk) {
   const BYTE scan = static_cast<BYTE>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
@@ -90,14 +57,15 @@ bool Has(const fs::path& p, const std::string& line) {
 }
 
 TEST(VarnikHistory, RunsAreKeptNewestFirstAndARepeatMovesToTheTop) {
-  Rig rig;
+  VarnikRig rig;
   const char* names[3] = {"a.bat", "b.bat", "c.bat"};
   const char* titles[3] = {"一番目", "二番目", "三番目"};
   for (int i = 0; i < 3; ++i)
     WriteBytes(rig.files / names[i], J(std::string("REM ") + titles[i] + "\r\nREM #jw\r\necho run " +
                                        names[i] + "\r\n"));
-  rig.Settings(3);  // after a run the window goes to the back and stays
+  rig.WriteSettings(false, 3);  // after a run the window goes to the back and stays
   Process standin = rig.StartStandin();
+  ASSERT_NE(FindWindowOf(standin.pid(), L"jw_win"), nullptr);
   HWND main = nullptr;
   Process varnik = rig.StartVarnik(rig.files.wstring(), main);
   ASSERT_NE(main, nullptr);
@@ -154,9 +122,9 @@ void Answer(const Process& varnik, int button, const std::string& expected_text)
 }
 
 TEST(VarnikActivation, EnvironmentFileAnsweredNoIsReadByTheRunningJwCad) {
-  Rig rig;
+  VarnikRig rig;
   WriteBytes(rig.files / "env.jwf", J("設定Ａ\r\nX=1\r\n"));
-  rig.Settings(3);
+  rig.WriteSettings(false, 3);
   Process standin = rig.StartStandin();
   HWND main = nullptr;
   Process varnik = rig.StartVarnik(L"/jwf " + rig.files.wstring(), main);
@@ -172,10 +140,10 @@ TEST(VarnikActivation, EnvironmentFileAnsweredNoIsReadByTheRunningJwCad) {
 }
 
 TEST(VarnikActivation, EnvironmentFileAnsweredYesStartsJwCadWithItAndRestoresTheOld) {
-  Rig rig;
+  VarnikRig rig;
   WriteBytes(rig.files / "env.jwf", J("新しい設定\r\n"));
   WriteBytes(rig.jww / "JW_WIN.JWF", J("いつもの設定\r\n"));
-  rig.Settings(3);
+  rig.WriteSettings(false, 3);
   HWND main = nullptr;
   Process varnik = rig.StartVarnik(L"/jwf " + rig.files.wstring(), main);
   ASSERT_NE(main, nullptr);
@@ -192,9 +160,9 @@ TEST(VarnikActivation, EnvironmentFileAnsweredYesStartsJwCadWithItAndRestoresThe
 }
 
 TEST(VarnikActivation, LayerFileIsReadInAndWithoutJwCadTheUserIsTold) {
-  Rig rig;
+  VarnikRig rig;
   WriteBytes(rig.files / "layer.jwl", J("レイヤ設定\r\n"));
-  rig.Settings(3);
+  rig.WriteSettings(false, 3);
   HWND main = nullptr;
   Process varnik = rig.StartVarnik(rig.files.wstring(), main);
   ASSERT_NE(main, nullptr);

@@ -15,6 +15,7 @@
 #include "platform/wstr.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/win_driver.h"
+#include "tests/e2e/e2e_rig.h"
 
 namespace zel {
 namespace {
@@ -22,32 +23,15 @@ namespace {
 namespace fs = std::filesystem;
 using namespace test;
 
-// Program folder, Jw_cad folder with the stand-in, and a batch folder.
-struct RunRig {
-  TempDir dir;
-  fs::path prog = dir.path() / "prog";
-  fs::path jww = dir.path() / "jww";
-  fs::path batches = dir.path() / PathFromCp932(J("外変"));
-  RunRig() {
-    for (const auto& p : {prog, jww, batches}) fs::create_directories(p);
-    fs::copy_file(WinePath(ZEL_VARNIK_EXE), prog / "Varnik.exe");
-    fs::copy_file(WinePath(ZEL_STANDIN_EXE), jww / "JW_WIN.exe");
+// The rig with a batch folder named in Japanese and the transformation:
+// it keeps a copy of its input and replaces the exchange file with its
+// result, using cmd's own commands only.
+struct RunRig : VarnikRig {
+  RunRig() : VarnikRig(J("外変")) {
     WriteBytes(jww / "JW_WIN.JWF", J("Jw_cad 環境\r\n"));
-    // The transformation: keeps a copy of its input and replaces the
-    // exchange file with its result, using cmd's own commands only.
-    WriteBytes(batches / "upper.bat",
-               J("REM 大文字化 *\r\nREM #jw\r\ncopy JWC_TEMP.TXT before.txt > nul\r\n"
-                 "echo transformed> JWC_TEMP.TXT\r\n"));
+    Write("upper.bat", J("REM 大文字化 *\r\nREM #jw\r\ncopy JWC_TEMP.TXT before.txt > nul\r\n"
+                         "echo transformed> JWC_TEMP.TXT\r\n"));
   }
-  void Settings(bool move, int bootmode) const {
-    zel::Settings s = DefaultSettings(Narrow(batches.wstring()), kToolButtonCount);
-    s.jwwfolder = Narrow(jww.wstring());
-    s.foldermove = move ? 1 : 0;
-    s.Bootmode = static_cast<std::int16_t>(bootmode);
-    WriteBytes(prog / "Varnik.ini", FormatSettings(s));
-  }
-  std::string Log() const { return ReadBytes(jww / "standin.log"); }
-  std::wstring exe_path() const { return (prog / "Varnik.exe").wstring(); }
 };
 
 void Key(BYTE vk, bool up) {
@@ -75,21 +59,21 @@ bool Contains(const std::vector<std::string>& lines, const std::string& line) {
 
 TEST(VarnikRun, EnterRunsTheBatchInJwCadWithAndWithoutMove) {
   RunRig rig;
-  Process standin((rig.jww / "JW_WIN.exe").wstring(), L"", rig.jww.wstring());
-  ASSERT_NE(WaitForWindow(standin.pid(), L"jw_win"), nullptr);
+  Process standin = rig.StartStandin();
+  ASSERT_NE(FindWindowOf(standin.pid(), L"jw_win"), nullptr);
 
   for (bool move : {true, false}) {
     SCOPED_TRACE(move ? "move on" : "move off");
     WriteBytes(rig.jww / "JWC_TEMP.TXT", "input\r\n");
     fs::remove(rig.jww / "_VNKtemp.bat");
     fs::remove(rig.jww / "before.txt");
-    fs::remove(rig.batches / "before.txt");
-    rig.Settings(move, 0);
+    fs::remove(rig.files / "before.txt");
+    rig.WriteSettings(move, 0);
     const std::string log_before = rig.Log();
     const auto runs_before = static_cast<std::size_t>(
         std::count(log_before.begin(), log_before.end(), '\n'));
 
-    Process varnik(rig.exe_path(), rig.batches.wstring());
+    Process varnik(rig.exe(), rig.files.wstring());
     HWND main = WaitForWindow(varnik.pid(), L"Zelvanto");
     ASSERT_NE(main, nullptr);
     HWND list = GetDlgItem(main, kIdListView1);
@@ -117,23 +101,23 @@ TEST(VarnikRun, EnterRunsTheBatchInJwCadWithAndWithoutMove) {
     EXPECT_EQ(wrapper[1], "@echo off");
     EXPECT_TRUE(Contains(wrapper, "echo transformed> JWC_TEMP.TXT"));
     EXPECT_TRUE(Contains(wrapper, ":VNK"));
-    const std::string folder = Narrow(ShortUpper(rig.batches));
+    const std::string folder = Narrow(ShortUpper(rig.files));
     EXPECT_EQ(Contains(wrapper, "cd \"" + folder + "\""), move);
     EXPECT_TRUE(Contains(wrapper, "del \"" + folder + "\\JWC_TEMP.TXT\""));
 
     // The result came back to the Jw_cad folder; the batch worked in its
     // own folder only when Move was on.
     EXPECT_EQ(ReadBytes(rig.jww / "JWC_TEMP.TXT").substr(0, 11), "transformed");
-    EXPECT_EQ(fs::exists(rig.batches / "before.txt"), move);
+    EXPECT_EQ(fs::exists(rig.files / "before.txt"), move);
     EXPECT_EQ(fs::exists(rig.jww / "before.txt"), !move);
-    EXPECT_FALSE(fs::exists(rig.batches / "JWC_TEMP.TXT"));
+    EXPECT_FALSE(fs::exists(rig.files / "JWC_TEMP.TXT"));
   }
 }
 
 TEST(VarnikRun, WithoutJwCadTheUserIsToldAndVarnikGoesOn) {
   RunRig rig;
-  rig.Settings(true, 0);
-  Process varnik(rig.exe_path(), rig.batches.wstring());
+  rig.WriteSettings(true, 0);
+  Process varnik(rig.exe(), rig.files.wstring());
   HWND main = WaitForWindow(varnik.pid(), L"Zelvanto");
   ASSERT_NE(main, nullptr);
   HWND list = GetDlgItem(main, kIdListView1);

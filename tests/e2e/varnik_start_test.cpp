@@ -14,6 +14,7 @@
 #include "platform/wstr.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/win_driver.h"
+#include "tests/e2e/e2e_rig.h"
 
 namespace zel {
 namespace {
@@ -21,22 +22,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace test;
 
-// A program folder with its own copy of Varnik.exe, and a folder of files.
-struct Rig {
-  TempDir dir;
-  fs::path prog = dir.path() / "prog";
-  fs::path files = dir.path() / "gaihen";
-  Rig() {
-    fs::create_directories(prog);
-    fs::create_directories(files);
-    fs::copy_file(WinePath(ZEL_VARNIK_EXE), prog / "Varnik.exe");
-  }
-  std::wstring exe() const { return (prog / "Varnik.exe").wstring(); }
-  void Write(const std::string& name, const std::string& bytes) const {
-    WriteBytes(files / PathFromCp932(name), bytes);
-  }
-  fs::path ini() const { return prog / "Varnik.ini"; }
-};
 
 std::set<std::wstring> Titles(HWND list) {
   std::set<std::wstring> titles;
@@ -56,7 +41,7 @@ std::vector<std::string> IniLines(const fs::path& ini) {
 }
 
 TEST(VarnikEndToEnd, StartsListsTitlesKeepsOneCopyAndRestoresSettings) {
-  Rig rig;
+  VarnikRig rig("gaihen");
   rig.Write("enko.bat", J("REM 円弧を等分割 *\r\nREM #jw\r\njgawk -f a.awk\r\n"));
   rig.Write("moji.bat", J("@REM 文字の置換\r\nrem #JWW\r\n"));
   rig.Write(J("線の変換.bat"), J("rem 線の変換 * \r\nrem #jw\r\n"));
@@ -125,7 +110,7 @@ TEST(VarnikEndToEnd, StartsListsTitlesKeepsOneCopyAndRestoresSettings) {
 }
 
 TEST(VarnikEndToEnd, BadSettingsAndEnvironmentMode) {
-  Rig rig;
+  VarnikRig rig("gaihen");
   rig.Write("a.jwf", J("環境Ａ\r\n"));
   rig.Write("b.bat", "REM b\r\n#jw\r\n");
 
@@ -164,7 +149,7 @@ TEST(VarnikEndToEnd, BadSettingsAndEnvironmentMode) {
 }
 
 TEST(VarnikEndToEnd, UnwritableSettingsAreReportedAndKept) {
-  Rig rig;
+  VarnikRig rig("gaihen");
   rig.Write("b.bat", "REM b\r\n#jw\r\n");
   {
     Process p(rig.exe(), rig.files.wstring());
