@@ -42,9 +42,10 @@ void VarnikWindow::AnalyseSelectedFile() {
   AnalysisResult result;
   if (FilterIndex() == kFilterBatch) {
     result = AnalyseBatch(*file->bytes, mode, selected_file_path_,
-                          [](const std::string& p) { return FileExists(p); });
+                          [](const std::string& p) { return FileExists(p); },
+                          static_cast<std::size_t>(file->size));
   } else {
-    result = AnalyseSettingsFile(*file->bytes, mode);
+    result = AnalyseSettingsFile(*file->bytes, mode, static_cast<std::size_t>(file->size));
   }
   // The check box follows a "rem #cd" line even when the analysis stopped later.
   if (result.check_smenu) Button_SetCheck(chk_smenu, BST_CHECKED);

@@ -3,10 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bitset>
-#include <cstdint>
-#include <cstring>
 #include <initializer_list>
-#include <optional>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
@@ -27,37 +24,18 @@ inline bool IsLead(char c) {
   return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
-inline char FoldAscii(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-}
+inline char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
 
-// Text equal to an ASCII keyword (an engine name, "rem", a suffix),
-// letters compared without regard to case, as EqualsNoCase compares but
-// without building upper-case copies: every line meets several keywords.
-// Byte by byte is exact here: the first byte of a double-byte character is
-// 0x81 or above and equals no keyword byte, so text holding one never
-// matches, and a trail byte (the 41 of ア) is never folded into a match.
+// Text equal to an ASCII keyword (an engine name, "rem", a suffix), letters
+// compared without regard to case, as EqualsNoCase compares but without
+// building upper-case copies: every line meets several keywords. Byte by
+// byte is exact here: the first byte of a double-byte character is 0x81 or
+// above and equals no keyword byte, so text holding one never matches, and
+// a trail byte (the 41 of ア) is never folded into a match.
 inline bool IsKeyword(string_view text, string_view keyword) {
   if (text.size() != keyword.size()) return false;
   for (std::size_t i = 0; i < text.size(); ++i)
     if (FoldAscii(text[i]) != FoldAscii(keyword[i])) return false;
-  return true;
-}
-
-// Two names equal without regard to ASCII letter case. Either may hold
-// double-byte characters, which compare exactly: ア (83 41) never equals
-// ヂ (83 61).
-bool SameName(string_view a, string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size();) {
-    if (IsLead(a[i]) && i + 1 < a.size()) {
-      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
-      i += 2;
-    } else {
-      if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-      ++i;
-    }
-  }
   return true;
 }
 
@@ -67,10 +45,10 @@ bool IsCharBoundary(string_view s, std::size_t at) {
   return i == at;
 }
 
-// True when `word` ends in the ASCII `suffix` (any case) and the suffix
-// starts on a character boundary: the "L" of "LIB" may not be the trail
-// byte of a double-byte character. Only a byte in the lead-byte range just
-// before the suffix can make it one, so only then are characters walked.
+// `word` ends in the ASCII `suffix` (any case), and the suffix starts on a
+// character boundary: the "L" of "LIB" may not be the trail byte of キ. Only
+// a lead-range byte just before the suffix can make it so; only then are the
+// characters walked.
 inline bool EndsWith(string_view word, string_view suffix) {
   if (word.size() < suffix.size() || FoldAscii(word.back()) != FoldAscii(suffix.back()))
     return false;
@@ -90,20 +68,10 @@ string_view TrimRight(string_view s) {
   return s.substr(0, n);
 }
 
-string_view Trim(string_view s) {
-  s = TrimRight(s);
-  std::size_t i = 0;
-  while (i < s.size() && s[i] == ' ') ++i;
-  return s.substr(i);
-}
-
-// Calls f(word) for the blank-separated words of s, in order, while it
-// returns true. Split as SplitWords splits (blanks are code 32 only; a
-// double-byte character is never cut), but without copying and without a
-// limit on the count.
 // The word at or after byte offset `pos` (a character boundary), with `pos`
-// moved past it; empty when none is left.
-string_view NextWord(string_view s, std::size_t& pos) {
+// moved past it; empty when none is left. Split as SplitWords splits (blanks
+// are code 32 only; a double-byte character is never cut), without copying.
+inline string_view NextWord(string_view s, std::size_t& pos) {
   const std::size_t n = s.size();
   std::size_t i = pos;
   while (i < n && s[i] == ' ') ++i;
@@ -121,215 +89,147 @@ string_view NextWord(string_view s, std::size_t& pos) {
   return s.substr(start, i - start);
 }
 
+// Calls f(word) for every word of s, in order; no limit on the count.
 template <typename F>
 void ForEachWord(string_view s, F&& f) {
   std::size_t pos = 0;
-  for (;;) {
-    const string_view word = NextWord(s, pos);
-    if (word.empty() || !f(word)) return;
-  }
+  for (string_view w = NextWord(s, pos); !w.empty(); w = NextWord(s, pos)) f(w);
 }
+
+// The words of a batch line as views into it: the first 31, as the word
+// table holds them (missing words are empty), and the count of all. Split on
+// first use, since most lines need only their first word.
+class LineWords {
+ public:
+  explicit LineWords(string_view line) : line_(line) {}
+
+  std::size_t Total() {
+    if (!split_) Split();
+    return total_;
+  }
+  std::size_t Count() { return std::min(Total(), kMaxWords); }
+  string_view operator[](std::size_t i) {
+    return i < Count() ? line_.substr(spans_[i].at, spans_[i].size) : string_view();
+  }
+  // The first word, word 1 included, that `fits`; empty when none.
+  template <typename Pred>
+  string_view First(Pred fits) {
+    for (std::size_t i = 0; i < Count(); ++i)
+      if (fits((*this)[i])) return (*this)[i];
+    return {};
+  }
+  string_view FirstEndingIn(string_view suffix) {
+    return First([suffix](string_view w) { return EndsWith(w, suffix); });
+  }
+
+ private:
+  void Split() {
+    split_ = true;
+    ForEachWord(line_, [this](string_view w) {
+      if (total_ < kMaxWords)
+        spans_[total_] = {static_cast<std::size_t>(w.data() - line_.data()), w.size()};
+      ++total_;
+    });
+  }
+
+  // Plain offsets, left unset past the words: clearing a table of views for
+  // every line of a long batch cost more than reading the line.
+  struct Span {
+    std::size_t at, size;
+  };
+  string_view line_;
+  bool split_ = false;
+  std::size_t total_ = 0;
+  std::array<Span, kMaxWords> spans_;
+};
 
 // A line with more words than the word table holds has at least one byte
 // per word and a blank between words; shorter lines need no count.
 constexpr std::size_t kMinBytesForTooManyWords = 2 * kMaxWords + 1;
 
-// The words of a line as views into it: the first 31, as the word table
-// holds them (missing words are empty), and the count of all.
-class LineWords {
- public:
-  explicit LineWords(string_view line) : line_(line) {
-    ForEachWord(line, [this, line](string_view word) {
-      if (total_ < kMaxWords)
-        spans_[total_] = {static_cast<std::size_t>(word.data() - line.data()), word.size()};
-      ++total_;
-      return true;
-    });
-    count_ = total_ < kMaxWords ? total_ : kMaxWords;
-  }
-  std::size_t count() const { return count_; }
-  std::size_t total() const { return total_; }
-  string_view operator[](std::size_t i) const {
-    return i < count_ ? line_.substr(spans_[i].at, spans_[i].size) : string_view();
-  }
-  // The first word, word 1 included, that ends in `suffix`; empty when none.
-  string_view FirstEndingIn(string_view suffix) const {
-    for (std::size_t i = 0; i < count_; ++i)
-      if (EndsWith((*this)[i], suffix)) return (*this)[i];
-    return {};
-  }
-  string_view FirstStartingWith(string_view prefix) const {
-    for (std::size_t i = 0; i < count_; ++i)
-      if (StartsWith((*this)[i], prefix)) return (*this)[i];
-    return {};
-  }
-
- private:
-  // Plain offsets, left unset past count_: clearing a table of views for
-  // every line of a long batch cost more than reading the line.
-  struct Span {
-    std::size_t at;
-    std::size_t size;
-  };
-  string_view line_;
-  std::array<Span, kMaxWords> spans_;
-  std::size_t count_ = 0;
-  std::size_t total_ = 0;
-};
-
-// A line's words, split once and only when a rule needs more than the
-// first two.
-class LazyWords {
- public:
-  explicit LazyWords(string_view line) : line_(line) {}
-  const LineWords& All() {
-    if (!all_) all_.emplace(line_);
-    return *all_;
-  }
-
- private:
-  string_view line_;
-  std::optional<LineWords> all_;
-};
-
 // Which words of an engine line name related files.
 enum class Scripts { kAwk, kDms, kRuby, kPerl };
-
-// An engine whose line always names it: it overwrites the label, so the
-// last engine line of a batch names the engine.
-struct EngineRow {
-  string_view name;
-  string_view exe_name;  // the program file's name, or empty
-  std::string label;     // cp932
-  Scripts scripts;
-};
-
-const std::vector<EngineRow>& EngineRows() {
-  static const std::vector<EngineRow> rows = {
-      {"jgawk", "JGAWK.EXE", "JGAWK", Scripts::kAwk},
-      {"gawk", "GAWK.EXE", "GAWK", Scripts::kAwk},
-      {"gawk32", "GAWK32.EXE", "GAWK32", Scripts::kAwk},
-      {"mgawk32", "MGAWK32.EXE", "mGAWK32", Scripts::kAwk},
-      {"GO32", "", "GO32+JGAWK", Scripts::kAwk},
-      {"igawk", "iGAWK.EXE", "iGAWK", Scripts::kAwk},
-      {"jgawk16", "jGAWK16.EXE", "JGAWK16", Scripts::kAwk},
-      {"%awk%", "", "%awk%", Scripts::kAwk},
-      {"DM", "DM.EXE", J("DMonkey-コンソール版"), Scripts::kDms},
-      {"DMscript", "DMscript.exe", J("DMonkey-通常版"), Scripts::kDms},
-      {"RUBY", "", "Ruby", Scripts::kRuby},
-      {"DRUBY", "", "DRuby.exe", Scripts::kRuby},
-      {"MRUBY", "", "mRuby.exe", Scripts::kRuby},
-      {"MRUBYW", "", "mRubyw.exe", Scripts::kRuby},
-      {"PERL", "", "Perl", Scripts::kPerl},
-      {"chrawk.bat", "", J("CHRW02特別モード"), Scripts::kAwk},
-  };
-  return rows;
-}
-
-// Hash and equality of names compared without regard to ASCII letter case.
-// The hash reads eight bytes at a time with bit 5 of every byte cleared,
-// which maps a lower-case letter onto its capital: names that SameName finds
-// equal hash alike, and the few others it merges (ア and ヂ, "@" and "`")
-// merely share a hash, which SameName then tells apart.
-struct FoldedHash {
-  std::size_t operator()(string_view s) const {
-    constexpr std::uint64_t kNoBit5 = ~0x2020202020202020ull;
-    constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ull;
-    auto load = [&s](std::size_t at) {
-      std::uint64_t w;
-      std::memcpy(&w, s.data() + at, 8);
-      return w & kNoBit5;
-    };
-    std::uint64_t h = s.size() * kMul;
-    if (s.size() >= 8) {
-      for (std::size_t i = 0; i + 8 < s.size(); i += 8) h = (h ^ load(i)) * kMul;
-      h = (h ^ load(s.size() - 8)) * kMul;  // the last eight, overlapping
-    } else {
-      std::uint64_t w = 0;
-      for (char c : s) w = (w << 8) | static_cast<unsigned char>(c & 0xDF);
-      h = (h ^ w) * kMul;
-    }
-    return static_cast<std::size_t>(h ^ (h >> 32));
-  }
-};
-struct SameNameEqual {
-  bool operator()(string_view a, string_view b) const { return SameName(a, b); }
-};
-// For the engine names, which are ASCII, so a byte-wise comparison serves.
-struct KeywordEqual {
-  bool operator()(string_view a, string_view b) const { return IsKeyword(a, b); }
-};
-
-// What a first word that names an engine asks for.
+// What a first word that names an engine asks for. kRow engines always
+// overwrite the label, so the last engine line of a batch names the engine.
 enum class EngineKind { kStart, kCallwin, kRow, kCscript, kWscript, kCall };
 
-struct EngineName {
+struct Engine {
+  string_view name;  // ASCII, compared without regard to case
   EngineKind kind;
-  const EngineRow* row;  // for kRow
+  std::string label;  // cp932, for kRow
+  Scripts scripts = Scripts::kAwk;
 };
 
-// Every engine name, found by the first word of a line. Almost no line of a
-// batch starts with an engine, so the first two letters of every name are
-// kept in a bit table that turns most first words away before any lookup.
-class EngineIndex {
+// Every engine name with its label, found by the first word of a line. Few
+// lines of a batch start with an engine, so the first two letters of every
+// name are kept in a bit table that turns most first words away before any
+// comparison.
+class EngineTable {
  public:
-  EngineIndex() {
-    for (string_view name : {"start"}) Add(name, {EngineKind::kStart, nullptr});
-    for (string_view name : {"Callwin", "Callwin.exe"}) Add(name, {EngineKind::kCallwin, nullptr});
-    Add("CSCRIPT", {EngineKind::kCscript, nullptr});
-    Add("WSCRIPT", {EngineKind::kWscript, nullptr});
-    Add("call", {EngineKind::kCall, nullptr});
-    for (const EngineRow& row : EngineRows()) {
-      Add(row.name, {EngineKind::kRow, &row});
-      if (!row.exe_name.empty()) Add(row.exe_name, {EngineKind::kRow, &row});
-    }
+  std::string callwin = J("Callwin → ");
+  std::string chrawk_call = J("CHRW03特別モード");
+  std::string add_call = J("[Call]を付加");
+
+  EngineTable() {
+    using K = EngineKind;
+    using S = Scripts;
+    // clang-format off
+    engines_ = {
+        {"start", K::kStart, ""},                {"Callwin", K::kCallwin, ""},
+        {"Callwin.exe", K::kCallwin, ""},        {"CSCRIPT", K::kCscript, ""},
+        {"WSCRIPT", K::kWscript, ""},            {"call", K::kCall, ""},
+        {"jgawk", K::kRow, "JGAWK"},             {"JGAWK.EXE", K::kRow, "JGAWK"},
+        {"gawk", K::kRow, "GAWK"},               {"GAWK.EXE", K::kRow, "GAWK"},
+        {"gawk32", K::kRow, "GAWK32"},           {"GAWK32.EXE", K::kRow, "GAWK32"},
+        {"mgawk32", K::kRow, "mGAWK32"},         {"MGAWK32.EXE", K::kRow, "mGAWK32"},
+        {"GO32", K::kRow, "GO32+JGAWK"},
+        {"igawk", K::kRow, "iGAWK"},             {"iGAWK.EXE", K::kRow, "iGAWK"},
+        {"jgawk16", K::kRow, "JGAWK16"},         {"jGAWK16.EXE", K::kRow, "JGAWK16"},
+        {"%awk%", K::kRow, "%awk%"},
+        {"DM", K::kRow, J("DMonkey-コンソール版"), S::kDms},
+        {"DM.EXE", K::kRow, J("DMonkey-コンソール版"), S::kDms},
+        {"DMscript", K::kRow, J("DMonkey-通常版"), S::kDms},
+        {"DMscript.exe", K::kRow, J("DMonkey-通常版"), S::kDms},
+        {"RUBY", K::kRow, "Ruby", S::kRuby},     {"DRUBY", K::kRow, "DRuby.exe", S::kRuby},
+        {"MRUBY", K::kRow, "mRuby.exe", S::kRuby}, {"MRUBYW", K::kRow, "mRubyw.exe", S::kRuby},
+        {"PERL", K::kRow, "Perl", S::kPerl},
+        {"chrawk.bat", K::kRow, J("CHRW02特別モード"), S::kAwk},
+    };
+    // clang-format on
+    for (const Engine& e : engines_) starts_.set(Start(e.name));
   }
-  const EngineName* Find(string_view word) const {
+
+  const Engine* Find(string_view word) const {
     if (word.size() < 2 || !starts_[Start(word)]) return nullptr;
-    const auto it = names_.find(word);
-    return it == names_.end() ? nullptr : &it->second;
+    for (const Engine& e : engines_)
+      if (IsKeyword(word, e.name)) return &e;
+    return nullptr;
   }
 
  private:
   // The first two bytes, letters folded: a filter only, so folding a trail
-  // byte here can only let a word through to the exact lookup.
+  // byte here can only let a word through to the exact comparison.
   static std::size_t Start(string_view w) {
     return static_cast<unsigned char>(FoldAscii(w[0])) * 256u +
            static_cast<unsigned char>(FoldAscii(w[1]));
   }
-  void Add(string_view name, EngineName what) {
-    names_.emplace(name, what);
-    starts_.set(Start(name));
-  }
-  std::unordered_map<string_view, EngineName, FoldedHash, KeywordEqual> names_;
+  std::vector<Engine> engines_;
   std::bitset<65536> starts_;
 };
 
-const EngineIndex& Engines() {
-  static const EngineIndex index;
-  return index;
-}
-
-struct FixedTexts {
-  std::string callwin = J("Callwin → ");
-  std::string chrawk_call = J("CHRW03特別モード");
-  std::string add_call = J("[Call]を付加");
-};
-
-const FixedTexts& Texts() {
-  static const FixedTexts texts;
-  return texts;
+const EngineTable& Engines() {
+  static const EngineTable table;
+  return table;
 }
 
 // The part of a path after its last "\", by the program's pattern
 // component, whose class takes a double-byte character whole, so the 5C
 // trail byte of 表 or ソ is not a separator.
-std::string FileNamePart(const std::string& path) {
-  return Match("/([^\\\\]*)$/", path);
-}
+std::string FileNamePart(const std::string& path) { return Match("/([^\\\\]*)$/", path); }
 
-void AppendShown(std::string& display, string_view line) {
-  display.append(TrimRight(line));
+// A shown line, its trailing blanks already removed: CR LF added.
+void AppendShown(std::string& display, string_view trimmed) {
+  display.append(trimmed);
   display.push_back('\r');
   display.push_back('\n');
 }
@@ -341,10 +241,9 @@ void AppendShown(std::string& display, string_view line) {
 // row says.
 bool ReadTitle(LineReader& reader, std::string& line, AnalysisResult& r, DisplayMode mode,
                std::size_t size_hint) {
-  // Every line shown: the view text is the file's bytes with CR LF ends.
-  // Lines ended by a CR alone add a byte each; past the margin the text
-  // still grows as it must. The cap keeps a huge hint from reserving what
-  // a short file never needs.
+  // With every line shown the view text is about the file's size. Lines
+  // ended by a CR alone add a byte each; past the margin the text grows as
+  // it must. The cap keeps a wild hint from reserving what no file needs.
   constexpr std::size_t kMaxReserve = std::size_t{64} << 20;
   if (mode == DisplayMode::kAll && size_hint > 0)
     r.display.reserve(std::min(size_hint + size_hint / 16 + 2, kMaxReserve));
@@ -352,33 +251,34 @@ bool ReadTitle(LineReader& reader, std::string& line, AnalysisResult& r, Display
     r.failed = true;
     return false;
   }
-  AppendShown(r.display, line);
+  AppendShown(r.display, TrimRight(line));
   return true;
 }
 
 // The related file names of a batch, each kept once with the number of its
-// last mention: a repeated name takes the place of its last mention. A
-// batch names few distinct files however often it names them, so they are
-// searched in turn; past a few dozen a hash index takes over.
+// last mention, so that a repeated name takes the place (and the spelling)
+// of its last mention. Names are matched by their upper-case form, which
+// folds ASCII letters only.
 class RelatedNames {
  public:
   void Add(string_view name) {
-    const std::size_t hash = FoldedHash()(name);
-    const std::size_t mention = mentions_++;
-    bool exact = false;
-    if (Entry* known = Find(name, hash, exact)) {
-      known->last = mention;
-      if (!exact) known->name.assign(name);  // the last spelling is listed
-      return;
-    }
-    entries_.push_back({std::string(name), hash, mention});
-    if (entries_.size() > kFew) {
-      if (by_hash_.empty()) {
-        for (std::size_t i = 0; i < entries_.size(); ++i) by_hash_.emplace(entries_[i].hash, i);
+    key_.assign(name);  // the form AsciiUpper gives, in a reused buffer
+    for (std::size_t i = 0; i < key_.size(); ++i) {
+      if (IsLead(key_[i]) && i + 1 < key_.size()) {
+        ++i;
       } else {
-        by_hash_.emplace(hash, entries_.size() - 1);
+        key_[i] = FoldAscii(key_[i]);
       }
     }
+    const auto it = index_.find(key_);
+    if (it == index_.end()) {
+      index_.emplace(key_, entries_.size());
+      entries_.push_back({std::string(name), mentions_++});
+      return;
+    }
+    Entry& known = entries_[it->second];
+    known.last = mentions_++;
+    if (known.name != name) known.name.assign(name);
   }
 
   // The names in the order of their last mentions.
@@ -393,33 +293,13 @@ class RelatedNames {
   }
 
  private:
-  static constexpr std::size_t kFew = 32;
   struct Entry {
     std::string name;
-    std::size_t hash;
     std::size_t last;
   };
-
-  // The entry of a name; `exact` tells whether it is spelled alike.
-  Entry* Find(string_view name, std::size_t hash, bool& exact) {
-    auto matches = [&](const Entry& e) {
-      if (e.hash != hash) return false;
-      exact = e.name == name;
-      return exact || SameName(e.name, name);
-    };
-    if (by_hash_.empty()) {
-      for (Entry& e : entries_)
-        if (matches(e)) return &e;
-      return nullptr;
-    }
-    const auto [from, to] = by_hash_.equal_range(hash);
-    for (auto it = from; it != to; ++it)
-      if (matches(entries_[it->second])) return &entries_[it->second];
-    return nullptr;
-  }
-
   std::vector<Entry> entries_;
-  std::unordered_multimap<std::size_t, std::size_t> by_hash_;  // hash to entry
+  std::unordered_map<std::string, std::size_t> index_;  // upper-case name to entry
+  std::string key_;
   std::size_t mentions_ = 0;
 };
 
@@ -431,56 +311,62 @@ class BatchAnalyser {
 
   // One line after the title; false when the analysis must stop.
   bool Line(string_view line) {
-    LazyWords words(line);
-    if (line.size() >= kMinBytesForTooManyWords && words.All().total() > kMaxWords) return false;
-    // Word 2 is split off only where it matters.
+    LineWords words(line);
+    if (line.size() >= kMinBytesForTooManyWords && words.Total() > kMaxWords) return false;
     std::size_t after_first = 0;
     const string_view first = NextWord(line, after_first);
-    auto second = [&line, after_first] {
-      std::size_t pos = after_first;
-      return NextWord(line, pos);
-    };
 
-    const string_view trimmed = Trim(line);
-    if (IsKeyword(trimmed, "rem #cd") || IsKeyword(trimmed, "rem  #cd")) r_.check_smenu = true;
-
+    const string_view shown = TrimRight(line);
     bool comment = false;
     if (IsKeyword(first, ":COMENT")) {
       in_block_ = true;
     } else if (IsKeyword(first, "rem")) {
-      const string_view w2 = second();
-      comment = !w2.empty() && w2[0] != '#';
+      // A comment when word 2 exists and does not begin with "#": its first
+      // byte tells, so the comment text itself is not walked.
+      const std::size_t second = line.find_first_not_of(' ', after_first);
+      comment = second != string_view::npos && line[second] != '#';
+      const string_view trimmed =
+          shown.substr(static_cast<std::size_t>(first.data() - line.data()));
+      if (IsKeyword(trimmed, "rem #cd") || IsKeyword(trimmed, "rem  #cd")) r_.check_smenu = true;
     } else if (IsKeyword(first, ":END")) {
       in_block_ = false;
     }
     if (all_ || in_block_ || comment) {
       if (++shown_ > kMaxShownLines) return false;
-      AppendShown(r_.display, line);
+      AppendShown(r_.display, shown);
     }
 
-    if (!first.empty()) Engine(words, first, second);
+    if (const Engine* engine = engines_.Find(first)) {
+      NameEngine(*engine, words);
+    } else if (IsUnknown() && !first.empty()) {
+      // A bare program or batch only fills a label that is still unknown.
+      if (EndsWith(first, ".EXE")) {
+        r_.engine_label = std::string(first);
+      } else if (EndsWith(first, ".bat")) {
+        r_.engine_label = std::string(first) + engines_.add_call;
+      }
+    }
     return true;
   }
 
  private:
-  void AddRelated(string_view name) { related_.Add(name); }
   bool IsUnknown() const { return r_.engine_label.size() == 1 && r_.engine_label[0] == '?'; }
 
-  void AddAwkFiles(const LineWords& words) {
-    for (std::size_t i = 0; i < words.count(); ++i) {
+  void AddAwkFiles(LineWords& words) {
+    for (std::size_t i = 0; i < words.Count(); ++i) {
       const string_view w = words[i];
       if (EndsWith(w, ".awk")) {
         string_view name = w;
         if (StartsWith(name, "-f")) name.remove_prefix(2);
         if (StartsWith(name, "%AWKPATH%")) name.remove_prefix(9);
-        AddRelated(name);
+        related_.Add(name);
       }
-      if (EndsWith(w, "LIB")) AddRelated(w);
-      if (EndsWith(w, ".CFG")) AddRelated(w);
+      if (EndsWith(w, "LIB")) related_.Add(w);
+      if (EndsWith(w, ".CFG")) related_.Add(w);
     }
   }
 
-  void AddScripts(const LineWords& words, Scripts scripts) {
+  void AddScripts(LineWords& words, Scripts scripts) {
     switch (scripts) {
       case Scripts::kAwk:
         AddAwkFiles(words);
@@ -488,14 +374,14 @@ class BatchAnalyser {
       case Scripts::kDms:
       case Scripts::kPerl: {
         const string_view s = words.FirstEndingIn(scripts == Scripts::kDms ? ".dms" : ".pl");
-        if (!s.empty()) AddRelated(s);
+        if (!s.empty()) related_.Add(s);
         break;
       }
       case Scripts::kRuby: {
         const string_view script = words.FirstEndingIn(".rb");
-        if (!script.empty()) AddRelated(script);
-        const string_view lib = words.FirstStartingWith("-r");
-        if (!lib.empty()) AddRelated(std::string(lib.substr(2)) + ".rb");
+        if (!script.empty()) related_.Add(script);
+        const string_view lib = words.First([](string_view w) { return StartsWith(w, "-r"); });
+        if (!lib.empty()) related_.Add(std::string(lib.substr(2)) + ".rb");
         break;
       }
     }
@@ -503,7 +389,7 @@ class BatchAnalyser {
 
   // The scripting host: the label names the host, refined by the script
   // types found, the last found type winning.
-  void ScriptingHost(const LineWords& words, const std::string& host) {
+  void ScriptingHost(LineWords& words, const std::string& host) {
     r_.engine_label = host;
     static constexpr std::pair<string_view, string_view> kTypes[] = {
         {".vbs", "-VBScript"}, {".rb", "-ActiveRuby"}, {".js", "-JScript"}};
@@ -512,66 +398,52 @@ class BatchAnalyser {
       if (s.empty()) continue;
       r_.engine_label = host;
       r_.engine_label.append(type);
-      AddRelated(s);
+      related_.Add(s);
     }
   }
 
-  // A "start" line names the program it starts: word 3 after a switch.
-  void Start(const LineWords& words) {
-    const bool switched = StartsWith(words[1], "/");
-    const string_view program = switched ? words[2] : words[1];
-    // "start" without a program names no engine; an empty label would read
-    // as a known one, so the label stays "?".
-    if (program.empty()) return;
-    r_.engine_label = switched && StartsWith(words[1], "/W") ? "Start /W " : "";
-    r_.engine_label.append(program);
-  }
-
-  // A "start" line, a bare program or a bare batch only fills a label that
-  // is still unknown; every other engine line overwrites it.
-  template <typename SecondWord>
-  void Engine(LazyWords& words, string_view first, const SecondWord& second) {
-    if (const EngineName* engine = Engines().Find(first)) {
-      const bool unknown = IsUnknown();
-      switch (engine->kind) {
-        case EngineKind::kStart:
-          if (unknown) Start(words.All());
-          break;
-        case EngineKind::kCallwin: {
-          string_view program = second();
-          if (!program.empty() && program[0] == '"') program.remove_prefix(1);
-          r_.engine_label = Texts().callwin;
-          r_.engine_label.append(program);
-          break;
-        }
-        case EngineKind::kRow:
-          r_.engine_label = engine->row->label;
-          AddScripts(words.All(), engine->row->scripts);
-          break;
-        case EngineKind::kCscript:
-          ScriptingHost(words.All(), "WSH-Cscript");
-          break;
-        case EngineKind::kWscript:
-          ScriptingHost(words.All(), "WSH-Wscript");
-          break;
-        case EngineKind::kCall:
-          if (IsKeyword(second(), "chrawk.bat")) {
-            r_.engine_label = Texts().chrawk_call;
-            AddAwkFiles(words.All());
-          }
-          break;
+  void NameEngine(const Engine& engine, LineWords& words) {
+    switch (engine.kind) {
+      case EngineKind::kStart: {
+        // Only fills an unknown label, with the program started: word 3
+        // after a switch. Without a program it names nothing, and the
+        // label stays "?" rather than turning empty (which would read as
+        // an engine found).
+        const bool switched = StartsWith(words[1], "/");
+        const string_view program = switched ? words[2] : words[1];
+        if (!IsUnknown() || program.empty()) break;
+        r_.engine_label = switched && StartsWith(words[1], "/W") ? "Start /W " : "";
+        r_.engine_label.append(program);
+        break;
       }
-      return;
-    }
-    if (!IsUnknown()) return;
-    if (EndsWith(first, ".EXE")) {
-      r_.engine_label = std::string(first);
-    } else if (EndsWith(first, ".bat")) {
-      r_.engine_label = std::string(first) + Texts().add_call;
+      case EngineKind::kCallwin: {
+        string_view program = words[1];
+        if (!program.empty() && program[0] == '"') program.remove_prefix(1);
+        r_.engine_label = engines_.callwin;
+        r_.engine_label.append(program);
+        break;
+      }
+      case EngineKind::kRow:
+        r_.engine_label = engine.label;
+        AddScripts(words, engine.scripts);
+        break;
+      case EngineKind::kCscript:
+        ScriptingHost(words, "WSH-Cscript");
+        break;
+      case EngineKind::kWscript:
+        ScriptingHost(words, "WSH-Wscript");
+        break;
+      case EngineKind::kCall:
+        if (IsKeyword(words[1], "chrawk.bat")) {
+          r_.engine_label = engines_.chrawk_call;
+          AddAwkFiles(words);
+        }
+        break;
     }
   }
 
   AnalysisResult& r_;
+  const EngineTable& engines_ = Engines();
   RelatedNames related_;
   const bool all_;
   bool in_block_ = false;
@@ -601,11 +473,8 @@ void AddCompanions(RelatedNames& names, const std::string& batch_path,
   const std::string stem = LeftChars(batch_path, chars >= 3 ? chars - 3 : 0);
   for (const char* ext : {"doc", "txt"}) {
     const std::string companion = stem + ext;
-    if (!file_exists || !file_exists(companion)) continue;
-    ForEachWord(FileNamePart(companion), [&names](string_view w) {
-      names.Add(w);
-      return true;
-    });
+    if (file_exists && file_exists(companion))
+      ForEachWord(FileNamePart(companion), [&names](string_view w) { names.Add(w); });
   }
 }
 
@@ -651,7 +520,7 @@ AnalysisResult AnalyseSettingsFile(ByteSource& file, DisplayMode mode, std::size
       r.failed = true;
       return r;
     }
-    AppendShown(r.display, line);
+    AppendShown(r.display, TrimRight(line));
   }
   if (reader.Failed()) r.failed = true;
   return r;

@@ -34,9 +34,11 @@ struct AnalysisResult {
   // holds the label as far as the analysis got (the selection state keeps
   // it), though the engine field keeps showing the old one.
   std::string engine_label = "?";
-  // The related file names, each preceded by one space, without duplicates.
-  // When the analysis failed before the menu step, it holds the names
-  // gathered so far, likewise.
+  // The related file names, each preceded by one space, without duplicates:
+  // a name mentioned again (compared without regard to ASCII letter case)
+  // takes the place and spelling of its last mention; the ".doc" and ".txt"
+  // companions come last. After a failure it holds the names gathered so
+  // far, in the same way.
   std::string related_list;
   // Captions of the related-file entries after the batch's own one, in
   // order, in upper case (ASCII letters only).
@@ -68,8 +70,7 @@ constexpr std::size_t kMaxShownLines = 32767;
 // than 31 words, more than kMaxShownLines shown lines, and more than
 // kRelatedMenuSlots related names (then the captions filled so far and the
 // list up to the name that found no entry stay).
-AnalysisResult AnalyseBatch(ByteSource& file, DisplayMode mode,
-                            const std::string& batch_path,
+AnalysisResult AnalyseBatch(ByteSource& file, DisplayMode mode, const std::string& batch_path,
                             const std::function<bool(const std::string&)>& file_exists,
                             std::size_t size_hint = 0);
 
@@ -77,7 +78,6 @@ AnalysisResult AnalyseBatch(ByteSource& file, DisplayMode mode,
 // filtered mode lines whose first character after leading blanks is "#"
 // are hidden. Fails on an unreadable or empty file and on more than
 // kMaxShownLines shown lines. `size_hint` as for AnalyseBatch.
-AnalysisResult AnalyseSettingsFile(ByteSource& file, DisplayMode mode,
-                                   std::size_t size_hint = 0);
+AnalysisResult AnalyseSettingsFile(ByteSource& file, DisplayMode mode, std::size_t size_hint = 0);
 
 }  // namespace zel

@@ -1,5 +1,7 @@
 // What the comment view, the engine field and the related-file menu show for
 // a selected batch, environment or layer file.
+#include "core/analysis.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,7 +12,6 @@
 #include <utility>
 #include <vector>
 
-#include "core/analysis.h"
 #include "core/text.h"
 #include "tests/support/std_fs.h"
 #include "tests/support/tempdir.h"
@@ -86,8 +87,7 @@ std::string ProgramPath(const TempDir& dir, const std::string& name) {
 
 bool Exists(const std::string& program_path) {
   std::error_code ec;
-  return std::filesystem::is_regular_file(
-      test::PathFromCp932(test::NativePath(program_path)), ec);
+  return std::filesystem::is_regular_file(test::PathFromCp932(test::NativePath(program_path)), ec);
 }
 
 TEST(AnalyseBatch, TitleOnlyShowsTheTitleAndTheOwnNameOnly) {
@@ -109,8 +109,8 @@ TEST(AnalyseBatch, TitleOnlyShowsTheTitleAndTheOwnNameOnly) {
 }
 
 TEST(AnalyseBatch, TypicalBatchShowsCommentsEngineAndScript) {
-  AnalysisResult r = Batch(Lines({"REM 円を描く", "REM #jw", "REM #cd", "rem 半径を入力",
-                                  "jgawk -f %AWKPATH%en.awk"}));
+  AnalysisResult r = Batch(
+      Lines({"REM 円を描く", "REM #jw", "REM #cd", "rem 半径を入力", "jgawk -f %AWKPATH%en.awk"}));
   EXPECT_FALSE(r.failed);
   EXPECT_EQ(r.display, J("REM 円を描く\r\nrem 半径を入力\r\n"));
   EXPECT_TRUE(r.check_smenu);
@@ -122,11 +122,11 @@ TEST(AnalyseBatch, TypicalBatchShowsCommentsEngineAndScript) {
 TEST(AnalyseBatch, FilteredModeShowsCommentLinesAndComentBlocks) {
   const std::string text = Lines({
       "REM タイトル",
-      "REM #jw",            // header: second word begins with "#"
-      "@REM 隠す",          // '@REM' is not a comment
-      "REM",                // nor a bare 'REM'
-      "  Rem 字下げ   ",    // leading blanks stay, trailing ones go
-      "rem\t隠す",          // a tab belongs to the word: 'rem<TAB>...' is no 'rem'
+      "REM #jw",          // header: second word begins with "#"
+      "@REM 隠す",        // '@REM' is not a comment
+      "REM",              // nor a bare 'REM'
+      "  Rem 字下げ   ",  // leading blanks stay, trailing ones go
+      "rem\t隠す",        // a tab belongs to the word: 'rem<TAB>...' is no 'rem'
       "gawk -f a.awk",
       ":coment",
       "ブロック内",
@@ -176,30 +176,51 @@ TEST(AnalyseBatch, CdMarkerNeedsOneOrTwoBlanks) {
 
 TEST(AnalyseBatch, EngineTable) {
   const std::vector<std::pair<std::string_view, std::string_view>> rows = {
-      {"jgawk -f a.awk", "JGAWK"},       {"JGAWK.EXE", "JGAWK"},
-      {"Gawk x", "GAWK"},                {"gawk.exe", "GAWK"},
-      {"gawk32", "GAWK32"},              {"Gawk32.Exe", "GAWK32"},
-      {"mgawk32", "mGAWK32"},            {"MGAWK32.EXE", "mGAWK32"},
-      {"go32 jgawk", "GO32+JGAWK"},      {"IGAWK", "iGAWK"},
-      {"igawk.exe", "iGAWK"},            {"jgawk16", "JGAWK16"},
-      {"JGAWK16.EXE", "JGAWK16"},        {"%AWK% -f a.awk", "%awk%"},
-      {"dm a.dms", "DMonkey-コンソール版"}, {"DM.exe", "DMonkey-コンソール版"},
-      {"dmscript", "DMonkey-通常版"},    {"DMSCRIPT.EXE", "DMonkey-通常版"},
-      {"ruby a.rb", "Ruby"},             {"druby", "DRuby.exe"},
-      {"MRuby", "mRuby.exe"},            {"mrubyw", "mRubyw.exe"},
-      {"perl a.pl", "Perl"},             {"CHRAWK.BAT", "CHRW02特別モード"},
-      {"Call ChrAwk.bat", "CHRW03特別モード"}, {"cscript //nologo", "WSH-Cscript"},
-      {"cscript a.vbs", "WSH-Cscript-VBScript"}, {"WSCRIPT a.rb", "WSH-Wscript-ActiveRuby"},
-      {"wscript a.js", "WSH-Wscript-JScript"},   {"start notepad x", "notepad"},
-      {"start /min prog", "prog"},       {"START /WAIT gawk", "Start /W gawk"},
+      {"jgawk -f a.awk", "JGAWK"},
+      {"JGAWK.EXE", "JGAWK"},
+      {"Gawk x", "GAWK"},
+      {"gawk.exe", "GAWK"},
+      {"gawk32", "GAWK32"},
+      {"Gawk32.Exe", "GAWK32"},
+      {"mgawk32", "mGAWK32"},
+      {"MGAWK32.EXE", "mGAWK32"},
+      {"go32 jgawk", "GO32+JGAWK"},
+      {"IGAWK", "iGAWK"},
+      {"igawk.exe", "iGAWK"},
+      {"jgawk16", "JGAWK16"},
+      {"JGAWK16.EXE", "JGAWK16"},
+      {"%AWK% -f a.awk", "%awk%"},
+      {"dm a.dms", "DMonkey-コンソール版"},
+      {"DM.exe", "DMonkey-コンソール版"},
+      {"dmscript", "DMonkey-通常版"},
+      {"DMSCRIPT.EXE", "DMonkey-通常版"},
+      {"ruby a.rb", "Ruby"},
+      {"druby", "DRuby.exe"},
+      {"MRuby", "mRuby.exe"},
+      {"mrubyw", "mRubyw.exe"},
+      {"perl a.pl", "Perl"},
+      {"CHRAWK.BAT", "CHRW02特別モード"},
+      {"Call ChrAwk.bat", "CHRW03特別モード"},
+      {"cscript //nologo", "WSH-Cscript"},
+      {"cscript a.vbs", "WSH-Cscript-VBScript"},
+      {"WSCRIPT a.rb", "WSH-Wscript-ActiveRuby"},
+      {"wscript a.js", "WSH-Wscript-JScript"},
+      {"start notepad x", "notepad"},
+      {"start /min prog", "prog"},
+      {"START /WAIT gawk", "Start /W gawk"},
       {"start /w gawk -f a.awk", "Start /W gawk"},
       {"Callwin \"C:\\Program Files\\JW\\x.exe\"", "Callwin → C:\\Program"},
       {"callwin.exe prog\"", "Callwin → prog\""},
-      {"tool.exe a b", "tool.exe"},      {"Tool.Exe", "Tool.Exe"},
-      {"sub.bat", "sub.bat[Call]を付加"}, {"SUB.BAT", "SUB.BAT[Call]を付加"},
-      {"call other.bat", "?"},           {"call", "?"},
-      {"echo gawk", "?"},                {"gawkx", "?"},
-      {"exe", "?"},                      {"  ", "?"},
+      {"tool.exe a b", "tool.exe"},
+      {"Tool.Exe", "Tool.Exe"},
+      {"sub.bat", "sub.bat[Call]を付加"},
+      {"SUB.BAT", "SUB.BAT[Call]を付加"},
+      {"call other.bat", "?"},
+      {"call", "?"},
+      {"echo gawk", "?"},
+      {"gawkx", "?"},
+      {"exe", "?"},
+      {"  ", "?"},
   };
   for (const auto& [line, label] : rows) {
     SCOPED_TRACE(std::string(line));
@@ -314,17 +335,19 @@ TEST(AnalyseBatch, DocumentAndTextCompanionsFollowTheScripts) {
 TEST(AnalyseBatch, TrailBytesOfDoubleByteNamesStayIntact) {
   // 表 and ソ end in the byte of "\"; ア and ヂ differ only in a trail byte
   // that would fold as a letter; キ ends in the byte of "L".
-  AnalysisResult r = Batch(Lines({"T", "gawk -f 表.awk ソ.awk ア.awk ヂ.awk キIB", "gawk -f ア.AWK"}));
+  AnalysisResult r =
+      Batch(Lines({"T", "gawk -f 表.awk ソ.awk ア.awk ヂ.awk キIB", "gawk -f ア.AWK"}));
   EXPECT_EQ(CaptionsOf(r), (Names{"表.AWK", "ソ.AWK", "ヂ.AWK", "ア.AWK"}));
   EXPECT_EQ(r.related_list, J(" 表.awk ソ.awk ヂ.awk ア.AWK"));
 
-  // A batch whose folder and name hold 表 and ソ right before a "\" or "."
-  // still finds its companions by their whole names.
+  // A batch whose folder ends in 表 (right before a "\") and whose name
+  // holds 表 right before the "." still finds its companions by their
+  // whole names.
   TempDir dir;
-  std::filesystem::create_directory(dir.path() / test::PathFromCp932(J("表ソ")));
-  const std::string folder = J("表ソ") + "\\";
-  dir.Write(J("表ソ/能力表.doc"), "");
-  dir.Write(J("表ソ/能力表.txt"), "");
+  std::filesystem::create_directory(dir.path() / test::PathFromCp932(J("ソ表")));
+  const std::string folder = J("ソ表") + "\\";
+  dir.Write(J("ソ表/能力表.doc"), "");
+  dir.Write(J("ソ表/能力表.txt"), "");
   StringSource src(Lines({"T", "gawk -f 表.awk"}));
   r = AnalyseBatch(src, DisplayMode::kFiltered, ProgramPath(dir, folder + J("能力表.bat")), Exists);
   EXPECT_FALSE(r.failed);
@@ -354,11 +377,24 @@ TEST(AnalyseBatch, ThirteenRelatedNamesFitAFourteenthFails) {
   // A companion can be the name too many.
   TempDir dir;
   dir.Write("x.doc", "");
-  StringSource src(Lines({"T", "gawk a.awk b.awk c.awk d.awk e.awk f.awk g.awk h.awk i.awk "
-                               "j.awk k.awk l.awk m.awk"}));
+  StringSource src(Lines({"T",
+                          "gawk a.awk b.awk c.awk d.awk e.awk f.awk g.awk h.awk i.awk "
+                          "j.awk k.awk l.awk m.awk"}));
   r = AnalyseBatch(src, DisplayMode::kFiltered, ProgramPath(dir, "x.bat"), Exists);
   EXPECT_TRUE(r.failed);
   EXPECT_EQ(r.related_captions.back(), "M.AWK");
+
+  // Many names, some named again: places follow the last mentions, so the
+  // names repeated at the end move behind all the others.
+  text = "T\r\n";
+  for (int i = 1; i <= 20; ++i) text += "gawk -f n" + std::to_string(i) + ".awk\r\n";
+  for (int i = 1; i <= 13; ++i) text += "gawk -f N" + std::to_string(i) + ".AWK\r\n";
+  r = Batch(text);
+  EXPECT_TRUE(r.failed);
+  EXPECT_EQ(CaptionsOf(r),
+            (Names{"N14.AWK", "N15.AWK", "N16.AWK", "N17.AWK", "N18.AWK", "N19.AWK", "N20.AWK",
+                   "N1.AWK", "N2.AWK", "N3.AWK", "N4.AWK", "N5.AWK", "N6.AWK"}));
+  EXPECT_EQ(r.related_list.substr(r.related_list.size() - 14), " N6.AWK N7.AWK");
 }
 
 TEST(AnalyseBatch, TooManyWordsFailButOnlyAfterTheTitle) {
@@ -372,12 +408,18 @@ TEST(AnalyseBatch, TooManyWordsFailButOnlyAfterTheTitle) {
   EXPECT_TRUE(Batch("T\r\n" + words(32) + "\r\n", DisplayMode::kAll).failed);
   EXPECT_FALSE(Batch(words(40) + "\r\nrem x\r\n").failed);
 
-  // The failure keeps what was found before it.
-  AnalysisResult r = Batch("T\r\ngawk -f a.awk\r\n" + words(32) + "\r\n");
+  // A lone lead byte takes the blank after it as its second byte, so that
+  // blank separates nothing, as in the word table.
+  EXPECT_FALSE(Batch("T\r\n" + words(30) + " \x81 x\r\n").failed);
+  EXPECT_TRUE(Batch("T\r\n" + words(30) + " \x41 x\r\n").failed);
+
+  // The failure keeps what was found before it, each name once.
+  AnalysisResult r = Batch("T\r\ngawk -f a.awk b.awk\r\ngawk -f A.AWK\r\n" + words(32) + "\r\n");
   EXPECT_TRUE(r.failed);
   EXPECT_FALSE(r.menu_built);
+  EXPECT_TRUE(r.related_captions.empty());
   EXPECT_EQ(r.engine_label, "GAWK");
-  EXPECT_EQ(r.related_list, " a.awk");
+  EXPECT_EQ(r.related_list, " b.awk A.AWK");
 }
 
 TEST(AnalyseBatch, AtMost32767ShownLines) {
@@ -437,8 +479,8 @@ AnalysisResult Settings(const std::string& bytes, DisplayMode mode,
 }
 
 TEST(AnalyseSettingsFile, FilteredModeHidesHashLinesExceptTheTitle) {
-  const std::string text = Lines({"# 標準の環境 *  ", "#コメント", "   # 字下げ", "X=1  ",
-                                  "", "  Y = 2", "#", "Z#=3"});
+  const std::string text =
+      Lines({"# 標準の環境 *  ", "#コメント", "   # 字下げ", "X=1  ", "", "  Y = 2", "#", "Z#=3"});
   AnalysisResult r = Settings(text, DisplayMode::kFiltered);
   EXPECT_FALSE(r.failed);
   EXPECT_EQ(Utf8FromCp932(r.display), "# 標準の環境 *\r\nX=1\r\n\r\n  Y = 2\r\nZ#=3\r\n");
