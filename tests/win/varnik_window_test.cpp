@@ -10,9 +10,7 @@
 #include <cmath>
 #include <filesystem>
 #include <memory>
-#include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "app/ui_service.h"
@@ -24,6 +22,7 @@
 #include "platform/wstr.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/win_driver.h"
+#include "tests/win/varnik_fixture.h"
 
 namespace zel {
 namespace {
@@ -31,65 +30,13 @@ namespace {
 namespace fs = std::filesystem;
 using namespace test;
 
-// A path as the program forms it: code page 932, "\" separators.
-std::string ProgramPath(const fs::path& p) { return Narrow(p.wstring()); }
-
-// The folder as the window shows a folder argument: its short form with
-// ASCII letters in upper case (full-width letters and kana untouched).
-std::wstring ShortUpper(const fs::path& p) {
-  wchar_t buf[MAX_PATH];
-  DWORD n = GetShortPathNameW(p.wstring().c_str(), buf, MAX_PATH);
-  std::wstring s = n && n < MAX_PATH ? std::wstring(buf, n) : p.wstring();
-  for (auto& c : s)
-    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - 32);
-  return s;
-}
-
-std::wstring Text(HWND h) {
-  wchar_t buf[2048] = L"";
-  GetWindowTextW(h, buf, 2048);
-  return buf;
-}
-
-// One column of the list, row by row.
-std::vector<std::wstring> Column(HWND list, int column) {
-  std::vector<std::wstring> out;
-  const int count = ListView_GetItemCount(list);
-  for (int i = 0; i < count; ++i) {
-    wchar_t buf[1024] = L"";
-    ListView_GetItemText(list, i, column, buf, 1024);
-    out.push_back(buf);
-  }
-  return out;
-}
-
-// The rows as (title, file name) pairs; the order is the file system's.
-std::set<std::pair<std::wstring, std::wstring>> Rows(HWND list) {
-  std::vector<std::wstring> titles = Column(list, 0), names = Column(list, 1);
-  std::set<std::pair<std::wstring, std::wstring>> rows;
-  for (std::size_t i = 0; i < titles.size(); ++i) rows.insert({titles[i], names[i]});
-  return rows;
-}
-
-using RowSet = std::set<std::pair<std::wstring, std::wstring>>;
-
-void Click(const VarnikWindow& w, int id, HWND button) {
-  SendMessageW(w.hwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
-}
-
 void MenuCommand(const VarnikWindow& w, UINT id) {
   SendMessageW(w.hwnd(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
-}
-
-void SetText(HWND h, const std::wstring& text) {
-  SendMessageW(h, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 int ComboIndex(const VarnikWindow& w) {
   return static_cast<int>(SendMessageW(w.Combo1, CB_GETCURSEL, 0, 0));
 }
-
-bool Visible(HWND h) { return IsWindowVisible(h) != 0; }
 
 // Top-level windows of this process titled "frmtask" (the tray window).
 int TrayWindowsOfThisProcess() {
@@ -105,77 +52,6 @@ int TrayWindowsOfThisProcess() {
       reinterpret_cast<LPARAM>(&st));
   return st.count;
 }
-
-std::string Batch(const char* title_utf8) {
-  return J(std::string("REM ") + title_utf8 + " *\r\nREM #jw\r\njgawk -f x.awk\r\n");
-}
-
-// Each test: its own program folder (where Varnik.ini lives) and folder of
-// files, message boxes recorded and answered with OK, and the process's
-// working folder put back (the window moves it into the folders, and a
-// working folder cannot be removed).
-class VarnikWindowTest : public ::testing::Test {
- protected:
-  TempDir dir;
-  fs::path prog = dir.path() / "prog";
-  fs::path files = dir.path() / "gaihen";
-  std::vector<MessageRequest> messages;
-
-  void SetUp() override {
-    fs::create_directories(prog);
-    fs::create_directories(files);
-    wchar_t cwd[MAX_PATH] = L"";
-    GetCurrentDirectoryW(MAX_PATH, cwd);
-    saved_cwd_ = cwd;
-    SetMessageAnswerer([this](const MessageRequest& r) {
-      messages.push_back(r);
-      return IDOK;
-    });
-  }
-
-  void TearDown() override {
-    SetMessageAnswerer(nullptr);
-    SetCurrentDirectoryW(saved_cwd_.c_str());
-    // A box the test did not expect is a fault of its own.
-    for (const MessageRequest& m : messages)
-      ADD_FAILURE() << "unexpected message: " << Narrow(m.text);
-  }
-
-  std::string prog_arg() const { return ProgramPath(prog); }
-  fs::path ini() const { return prog / "Varnik.ini"; }
-  void Write(const fs::path& folder, const std::string& name, const std::string& bytes) const {
-    WriteBytes(folder / PathFromCp932(name), bytes);
-  }
-
-  // A settings file as a previous run left it: a window well on the
-  // screen, the files folder as the saved folder.
-  Settings Prepared() const {
-    Settings s = DefaultSettings(ProgramPath(files), kToolButtonCount);
-    s.Top = 1200;
-    s.Left = 1500;
-    s.Width = 12000;
-    s.Height = 9000;
-    s.ColumnHead1W = 2600;
-    s.ColumnHead2W = 1800;
-    s.ColumnHead3W = 2200;
-    s.ColumnPos = "1 2 3     ";
-    s.Frame2left = 2790;
-    s.Frame3Top = 3120;
-    return s;
-  }
-  void WriteIni(const Settings& s) const { WriteBytes(ini(), FormatSettings(s)); }
-  std::vector<std::string> IniLines() const { return SplitLines(ReadBytes(ini())); }
-
-  // Creates the window and waits until it is shown.
-  static void Start(VarnikWindow& w) {
-    ASSERT_TRUE(w.Create(GetModuleHandleW(nullptr)));
-    ASSERT_TRUE(w.alive());
-    ASSERT_TRUE(WaitFor([&] { return w.settings().win != 0 || Visible(w.hwnd()); }));
-  }
-
- private:
-  std::wstring saved_cwd_;
-};
 
 TEST_F(VarnikWindowTest, LoadsTheFolderArgumentAndFocusesTheList) {
   Write(files, "enko.bat", Batch("円弧を等分割"));
