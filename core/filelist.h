@@ -59,9 +59,9 @@ class FileSystem {
  public:
   virtual ~FileSystem() = default;
   // The ordinary files (no folders, no hidden or system files) that match
-  // spec ("folder\*.ext", case-insensitive), in the system's order.
+  // search ("folder\*.ext", case-insensitive), in the system's order.
   // False when the folder cannot be enumerated.
-  virtual bool ListFiles(const std::string& spec,
+  virtual bool ListFiles(const std::string& search,
                          std::vector<DirEntry>& out) = 0;
   // Opens a file for reading; null when it cannot be opened.
   virtual std::unique_ptr<OpenedFile> OpenRead(const std::string& path) = 0;

@@ -132,14 +132,14 @@ class HandleBytes : public ByteSource {
 
 }  // namespace
 
-bool Win32FileSystem::ListFiles(const std::string& spec, std::vector<DirEntry>& out) {
+bool Win32FileSystem::ListFiles(const std::string& search, std::vector<DirEntry>& out) {
   // Windows also matches "*.bat" against 8.3 names, so "a.batch" would come
   // back; the long name must end with the extension itself.
-  std::wstring wspec = Wide(spec);
-  std::size_t star = wspec.rfind(L"\\*");
-  std::wstring ext = star == std::wstring::npos ? L"" : wspec.substr(star + 2);
+  std::wstring wsearch = Wide(search);
+  std::size_t star = wsearch.rfind(L"\\*");
+  std::wstring ext = star == std::wstring::npos ? L"" : wsearch.substr(star + 2);
   WIN32_FIND_DATAW fd;
-  UniqueFind find(FindFirstFileExW(wspec.c_str(), FindExInfoBasic, &fd,
+  UniqueFind find(FindFirstFileExW(wsearch.c_str(), FindExInfoBasic, &fd,
                                    FindExSearchNameMatch, nullptr, 0));
   if (!find) {
     DWORD err = GetLastError();

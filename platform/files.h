@@ -38,7 +38,7 @@ bool SetCurrentFolder(const std::string& folder);
 // hidden or system files), names in code page 932.
 class Win32FileSystem : public FileSystem {
  public:
-  bool ListFiles(const std::string& spec, std::vector<DirEntry>& out) override;
+  bool ListFiles(const std::string& search, std::vector<DirEntry>& out) override;
   std::unique_ptr<OpenedFile> OpenRead(const std::string& path) override;
 };
 

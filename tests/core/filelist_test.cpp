@@ -128,11 +128,11 @@ TEST(FileList, AtMost300Rows) {
 // A file system that scripts the enumeration and fails chosen opens.
 class ScriptedFs : public FileSystem {
  public:
-  std::string last_spec;
+  std::string last_search;
   std::vector<DirEntry> entries;
   std::string unreadable;
-  bool ListFiles(const std::string& spec, std::vector<DirEntry>& out) override {
-    last_spec = spec;
+  bool ListFiles(const std::string& search, std::vector<DirEntry>& out) override {
+    last_search = search;
     out = entries;
     return true;
   }
@@ -160,11 +160,11 @@ class ScriptedFs : public FileSystem {
 TEST(FileList, DriveRootsAndUnreadableFiles) {
   ScriptedFs fs;
   BuildFileList(fs, "C:", kFilterBatch);
-  EXPECT_EQ(fs.last_spec, "C:\\*.bat");
+  EXPECT_EQ(fs.last_search, "C:\\*.bat");
   BuildFileList(fs, "C:\\", kFilterJwl);
-  EXPECT_EQ(fs.last_spec, "C:\\*.jwl");
+  EXPECT_EQ(fs.last_search, "C:\\*.jwl");
   BuildFileList(fs, J("D:\\表"), kFilterJwf);
-  EXPECT_EQ(fs.last_spec, J("D:\\表\\*.jwf"));
+  EXPECT_EQ(fs.last_search, J("D:\\表\\*.jwf"));
   EXPECT_EQ(JoinPath("C:", "a.bat"), "C:\\a.bat");
   EXPECT_EQ(JoinPath("C:\\x\\", "a.bat"), "C:\\x\\a.bat");
 

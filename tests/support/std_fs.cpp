@@ -80,11 +80,11 @@ class FdBytes : public ByteSource {
 
 }  // namespace
 
-bool StdFileSystem::ListFiles(const std::string& spec, std::vector<DirEntry>& out) {
-  std::size_t cut = FindLastChar(spec, '\\');
+bool StdFileSystem::ListFiles(const std::string& search, std::vector<DirEntry>& out) {
+  std::size_t cut = FindLastChar(search, '\\');
   if (cut == std::string::npos) return false;
-  std::string folder = spec.substr(0, cut);
-  std::string ext = AsciiUpper(spec.substr(cut + 2));  // after "\*"
+  std::string folder = search.substr(0, cut);
+  std::string ext = AsciiUpper(search.substr(cut + 2));  // after "\*"
   std::error_code ec;
   fs::directory_iterator it(PathFromCp932(NativePath(folder + "\\")), ec);
   if (ec) return false;

@@ -9,7 +9,7 @@ namespace zel::test {
 
 class StdFileSystem : public FileSystem {
  public:
-  bool ListFiles(const std::string& spec, std::vector<DirEntry>& out) override;
+  bool ListFiles(const std::string& search, std::vector<DirEntry>& out) override;
   std::unique_ptr<OpenedFile> OpenRead(const std::string& path) override;
 };
 
