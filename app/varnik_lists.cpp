@@ -47,8 +47,13 @@ void VarnikWindow::LoadTreeCache() {
   std::size_t last = FindLastChar(key, '\\');
   if (last != std::string::npos && last + 1 == key.size()) key.resize(last);
   if (key.size() <= 2) return;
-  std::size_t cut = FindLastChar(current_folder_, '\\');
-  std::wstring name = Wide(current_folder_.substr(cut == std::string::npos ? 0 : cut + 1));
+  // The node shows the folder's own long name; its key stays the short form.
+  std::wstring long_path = Wide(current_folder_);
+  wchar_t buf[MAX_PATH * 2];
+  DWORD n = GetLongPathNameW(long_path.c_str(), buf, MAX_PATH * 2);
+  if (n > 0 && n < MAX_PATH * 2) long_path.assign(buf, n);
+  while (!long_path.empty() && long_path.back() == L'\\') long_path.pop_back();
+  std::wstring name = long_path.substr(long_path.find_last_of(L'\\') + 1);
   ins.hParent = root;
   ins.item.pszText = name.data();
   ins.item.iImage = 1;

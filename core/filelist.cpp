@@ -22,23 +22,12 @@ std::string FormatListDate(const LocalTime& t) {
   return buf;
 }
 
-namespace {
-// The folder without a final "\" (a whole character: the trail byte of 表
-// is not a separator).
-std::string WithoutTrailingSeparator(const std::string& folder) {
-  std::size_t last = FindLastChar(folder, '\\');
-  if (last != std::string::npos && last + 1 == folder.size())
-    return folder.substr(0, last);
-  return folder;
-}
-}  // namespace
-
 std::string ListSpec(const std::string& folder, const std::string& pattern) {
-  return WithoutTrailingSeparator(folder) + "\\" + pattern;
+  return WithoutTrailingBackslash(folder) + "\\" + pattern;
 }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
-  return WithoutTrailingSeparator(folder) + "\\" + name;
+  return WithoutTrailingBackslash(folder) + "\\" + name;
 }
 
 std::string BatchTitle(const std::string& first_line) {

@@ -113,6 +113,12 @@ std::size_t FindLastChar(std::string_view s, char c) {
   return found;
 }
 
+std::string WithoutTrailingBackslash(std::string_view path) {
+  std::size_t last = FindLastChar(path, '\\');
+  if (last != std::string::npos && last + 1 == path.size()) return std::string(path.substr(0, last));
+  return std::string(path);
+}
+
 std::size_t FindText(std::string_view s, std::string_view needle,
                      std::size_t from) {
   if (needle.empty()) return from <= s.size() ? from : std::string::npos;

@@ -12,15 +12,6 @@ namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
 
-// The folder without one final "\". The "\" must be a character of its own:
-// 表 (95 5C) or ソ (83 5C) at the end of a folder name stays whole.
-std::string WithoutTrailingSeparator(const std::string& folder) {
-  std::size_t last = FindLastChar(folder, '\\');
-  if (last != std::string::npos && last + 1 == folder.size())
-    return folder.substr(0, last);
-  return folder;
-}
-
 bool EndsWithColon(const std::string& folder) {
   return RightChars(folder, 1) == ":";
 }
@@ -91,11 +82,11 @@ struct Folders {
 
 Folders WorkOutFolders(const WrapperInput& in) {
   Folders f;
-  f.J = WithoutTrailingSeparator(in.J);
+  f.J = WithoutTrailingBackslash(in.J);
   f.JP = AsFolderToEnter(f.J);
   f.JD = LeftChars(f.J, 2);
   f.T = WrapperBatchPath(in.J);
-  f.F = WithoutTrailingSeparator(in.F);
+  f.F = WithoutTrailingBackslash(in.F);
   f.FD = LeftChars(f.F, 2);
   f.P = AsFolderToEnter(f.F);
   f.O = f.F;
@@ -184,7 +175,7 @@ std::string Quoted(std::string_view s) {
 }  // namespace
 
 std::string WrapperBatchPath(const std::string& jw_folder) {
-  return WithoutTrailingSeparator(jw_folder) + "\\_VNKtemp.bat";
+  return WithoutTrailingBackslash(jw_folder) + "\\_VNKtemp.bat";
 }
 
 std::string BuildWrapper(const WrapperInput& in,
