@@ -14,35 +14,16 @@
 
 #include "core/text.h"
 #include "tests/support/std_fs.h"
+#include "tests/support/byte_source.h"
 #include "tests/support/tempdir.h"
 
 namespace zel {
 namespace {
 
+using test::StringSource;
 using test::TempDir;
 using Names = std::vector<std::string>;
 
-// The bytes of a string, handed out in reads of at most `piece` bytes; from
-// byte `fail_at` on every read fails.
-class StringSource : public ByteSource {
- public:
-  explicit StringSource(std::string bytes, std::size_t fail_at = std::string::npos,
-                        std::size_t piece = 4096)
-      : bytes_(std::move(bytes)), fail_at_(fail_at), piece_(piece) {}
-  long long Read(char* buf, std::size_t n) override {
-    if (at_ >= fail_at_) return -1;
-    std::size_t k = std::min({n, piece_, bytes_.size() - at_, fail_at_ - at_});
-    std::copy_n(bytes_.data() + at_, k, buf);
-    at_ += k;
-    return static_cast<long long>(k);
-  }
-
- private:
-  std::string bytes_;
-  std::size_t fail_at_;
-  std::size_t piece_;
-  std::size_t at_ = 0;
-};
 
 // Lines written in UTF-8, stored as code page 932 with CR LF after each.
 std::string Lines(std::initializer_list<std::string_view> lines) {

@@ -6,6 +6,7 @@
 
 #include "core/filelist.h"
 #include "core/text.h"
+#include "tests/support/byte_source.h"
 #include "tests/support/std_fs.h"
 #include "tests/support/tempdir.h"
 
@@ -140,18 +141,8 @@ class ScriptedFs : public FileSystem {
     if (path.size() >= unreadable.size() &&
         path.compare(path.size() - unreadable.size(), unreadable.size(), unreadable) == 0)
       return nullptr;
-    struct Text : ByteSource {
-      std::string s{"REM t\r\n#jw\r\n"};
-      std::size_t at = 0;
-      long long Read(char* b, std::size_t n) override {
-        std::size_t k = std::min(n, s.size() - at);
-        std::copy(s.begin() + at, s.begin() + at + k, b);
-        at += k;
-        return static_cast<long long>(k);
-      }
-    };
     auto f = std::make_unique<OpenedFile>();
-    f->bytes = std::make_unique<Text>();
+    f->bytes = std::make_unique<test::StringSource>("REM t\r\n#jw\r\n");
     f->size = 12;
     return f;
   }

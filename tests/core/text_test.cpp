@@ -5,6 +5,7 @@
 #include "core/linereader.h"
 #include "core/text.h"
 #include "core/words.h"
+#include "tests/support/byte_source.h"
 
 namespace zel {
 namespace {
@@ -78,17 +79,7 @@ TEST(Cp932Text, LinesPassThroughByteForByte) {
   const std::string stray = std::string("ab\x80\xFF\xA0", 5);
   const std::string lone_lead = std::string("x\x95", 2);
   const std::string bytes = utf8 + "\r\n" + stray + "\r\n" + lone_lead;
-  struct Src : ByteSource {
-    std::string data;
-    std::size_t at = 0;
-    long long Read(char* buf, std::size_t n) override {
-      std::size_t k = std::min(n, data.size() - at);
-      std::copy(data.begin() + at, data.begin() + at + k, buf);
-      at += k;
-      return static_cast<long long>(k);
-    }
-  } src;
-  src.data = bytes;
+  test::StringSource src(bytes);
   LineReader reader(src, LineEnds::kCr, 3);  // tiny chunks: lines span reads
   std::string line;
   ASSERT_TRUE(reader.ReadLine(line));
@@ -104,18 +95,7 @@ TEST(Cp932Text, LinesPassThroughByteForByte) {
 }
 
 TEST(LineReader, LineEndsAndPrefixes) {
-  struct Src : ByteSource {
-    std::string data;
-    std::size_t at = 0;
-    long long Read(char* buf, std::size_t n) override {
-      std::size_t k = std::min(n, data.size() - at);
-      std::copy(data.begin() + at, data.begin() + at + k, buf);
-      at += k;
-      return static_cast<long long>(k);
-    }
-  };
-  Src src;
-  src.data = "a\rb\r\nc\nd\r\r\n" + std::string(10000, 'x') + "\r\nend";
+  test::StringSource src("a\rb\r\nc\nd\r\r\n" + std::string(10000, 'x') + "\r\nend");
   LineReader reader(src, LineEnds::kCr, 7);
   std::string line;
   std::vector<std::string> got;
@@ -127,13 +107,7 @@ TEST(LineReader, LineEndsAndPrefixes) {
   EXPECT_EQ(SplitLines("1\r\n2\r3\n\r\n"),
             (std::vector<std::string>{"1", "2", "3", ""}));
 
-  struct Broken : ByteSource {
-    int calls = 0;
-    long long Read(char* buf, std::size_t) override {
-      if (calls++ == 0) { buf[0] = 'q'; return 1; }
-      return -1;
-    }
-  } broken;
+  test::StringSource broken("q and more", 1);  // one byte, then a failing read
   LineReader bad(broken);
   EXPECT_FALSE(bad.ReadLine(line));
   EXPECT_TRUE(bad.Failed());

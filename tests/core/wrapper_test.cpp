@@ -11,24 +11,12 @@
 
 #include "core/text.h"
 #include "core/wrapper.h"
+#include "tests/support/byte_source.h"
 #include "tests/support/tempdir.h"
 
 namespace zel {
 namespace {
 
-struct MemorySource : ByteSource {
-  explicit MemorySource(std::string bytes, std::size_t chunk = 4096)
-      : data(std::move(bytes)), step(chunk) {}
-  long long Read(char* buf, std::size_t n) override {
-    std::size_t k = std::min({n, step, data.size() - at});
-    std::copy(data.begin() + at, data.begin() + at + k, buf);
-    at += k;
-    return static_cast<long long>(k);
-  }
-  std::string data;
-  std::size_t step;
-  std::size_t at = 0;
-};
 
 std::string DataFile(const char* name) {
   return test::ReadBytes(std::filesystem::path(ZEL_TEST_DATA) / "wrapper" / name);
@@ -78,7 +66,7 @@ bool HasLine(const std::string& text, const std::string& line) {
 }
 
 std::vector<std::string> InputBatch() {
-  MemorySource src(DataFile("input.bat"));
+  test::StringSource src(DataFile("input.bat"));
   std::vector<std::string> lines;
   EXPECT_TRUE(ReadBatchLines(src, lines));
   EXPECT_EQ(lines.size(), 15u);
@@ -420,7 +408,7 @@ TEST(WrapperReadBatchLines, LineEnds) {
   };
   for (const Case& c : cases) {
     for (std::size_t chunk : {std::size_t{1}, std::size_t{4096}}) {
-      MemorySource src(c.bytes, chunk);
+      test::StringSource src(c.bytes, std::string::npos, chunk);
       std::vector<std::string> lines = {"left over"};
       EXPECT_TRUE(ReadBatchLines(src, lines));
       EXPECT_EQ(lines, c.lines) << Utf8FromCp932(c.bytes) << " chunk " << chunk;
@@ -429,16 +417,7 @@ TEST(WrapperReadBatchLines, LineEnds) {
 }
 
 TEST(WrapperReadBatchLines, FailedReadIsReported) {
-  struct Broken : ByteSource {
-    int calls = 0;
-    long long Read(char* buf, std::size_t) override {
-      if (calls++ == 0) {
-        buf[0] = 'q';
-        return 1;
-      }
-      return -1;
-    }
-  } broken;
+  test::StringSource broken("q and more", 1);  // one byte, then a failing read
   std::vector<std::string> lines;
   EXPECT_FALSE(ReadBatchLines(broken, lines));
 }
