@@ -12,6 +12,7 @@
 #include "core/linereader.h"
 #include "core/settings.h"
 #include "core/text.h"
+#include "platform/jwcad.h"
 #include "platform/wstr.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/win_driver.h"
@@ -186,6 +187,26 @@ TEST(VarnikActivation, LayerFileIsReadInAndWithoutJwCadTheUserIsTold) {
   ASSERT_TRUE(WaitFor([&] { return rig.Log().find("open ") != std::string::npos; }, 60s)) << rig.Log();
   EXPECT_NE(rig.Log().find(Utf8FromCp932("open " + copy + " " + J("レイヤ設定"))), std::string::npos)
       << rig.Log();
+}
+
+// The save dialog as the environment write-out will use it: Jw_cad writes
+// its current environment to the path put into its own dialog, a Japanese
+// name included; with no Jw_cad nothing is waited for.
+TEST(JwCadDialogs, SaveDialogWritesTheEnvironmentToTheGivenPath) {
+  VarnikRig rig;
+  const std::string env = J("起動時の設定\r\nX=1\r\n");
+  WriteBytes(rig.jww / "JW_WIN.JWF", env);
+  const std::string target = Narrow((rig.jww / PathFromCp932(J("書出し.JWF"))).wstring());
+  EXPECT_EQ(DriveJwCadFileDialog(kJwCadSaveCommand, WideUtf8("保存(&S)"), target),
+            JwDialogResult::kNoJwCad);
+
+  Process standin = rig.StartStandin();
+  ASSERT_NE(FindWindowOf(standin.pid(), L"jw_win"), nullptr);
+  EXPECT_EQ(DriveJwCadFileDialog(kJwCadSaveCommand, WideUtf8("保存(&S)"), target),
+            JwDialogResult::kPosted);
+  ASSERT_TRUE(WaitFor([&] { return rig.Log().find("save ") != std::string::npos; }, 30s))
+      << rig.Log();
+  EXPECT_EQ(ReadBytes(PathFromCp932(target)), env);
 }
 
 }  // namespace
