@@ -53,36 +53,25 @@ PaneLayout ArrangePanes(const PaneInput& in) {
   ops.Set(Pane::kDriveList, PaneProp::kTop, 1155);
   ops.Set(Pane::kDriveList, PaneProp::kWidth, L);
 
-  double area_left, area_width;
-  bool show_box = true;
-  if (in.TextPosL) {
-    area_left = W;
-    area_width = std::floor(L - W);
-    ops.Set(Pane::kCommentArea, PaneProp::kLeft, area_left);
-    ops.Set(Pane::kCommentArea, PaneProp::kWidth, area_width);
-    ops.Set(Pane::kTree, PaneProp::kLeft, W);
-    ops.Set(Pane::kTree, PaneProp::kTop, 1470);
-    ops.Set(Pane::kTree, PaneProp::kWidth, L - W);
-    ops.Set(Pane::kTree, PaneProp::kHeight, Y3 - 1540);
-    ops.Set(Pane::kList, PaneProp::kLeft, L + T);
-    ops.Set(Pane::kList, PaneProp::kTop, 1155);
-    ops.Set(Pane::kList, PaneProp::kWidth, SW - L - T);
-    ops.Set(Pane::kList, PaneProp::kHeight, SH - 1240);
-    show_box = area_width > 15;
-  } else {
-    area_left = L + T;
-    area_width = SW - L - T;
-    ops.Set(Pane::kCommentArea, PaneProp::kLeft, area_left);
-    ops.Set(Pane::kCommentArea, PaneProp::kWidth, area_width);
-    ops.Set(Pane::kTree, PaneProp::kLeft, W);
-    ops.Set(Pane::kTree, PaneProp::kTop, 1470);
-    ops.Set(Pane::kTree, PaneProp::kWidth, L - W);
-    ops.Set(Pane::kTree, PaneProp::kHeight, SH - 1570);
-    ops.Set(Pane::kList, PaneProp::kLeft, L + T);
-    ops.Set(Pane::kList, PaneProp::kTop, 1155);
-    ops.Set(Pane::kList, PaneProp::kWidth, SW - L - T);
-    ops.Set(Pane::kList, PaneProp::kHeight, Y3 - 1240);
-  }
+  // The comment area sits under the tree (left) or under the list (right);
+  // the column it sits in ends above it, the other one at the bottom.
+  const bool left = in.TextPosL;
+  const double area_left = left ? W : L + T;
+  const double area_width = left ? std::floor(L - W) : SW - L - T;
+  const double tree_height = left ? Y3 - 1540 : SH - 1570;
+  const double list_height = left ? SH - 1240 : Y3 - 1240;
+  // On the left the comment box goes away when its column is collapsed.
+  const bool show_box = !left || area_width > 15;
+  ops.Set(Pane::kCommentArea, PaneProp::kLeft, area_left);
+  ops.Set(Pane::kCommentArea, PaneProp::kWidth, area_width);
+  ops.Set(Pane::kTree, PaneProp::kLeft, W);
+  ops.Set(Pane::kTree, PaneProp::kTop, 1470);
+  ops.Set(Pane::kTree, PaneProp::kWidth, L - W);
+  ops.Set(Pane::kTree, PaneProp::kHeight, tree_height);
+  ops.Set(Pane::kList, PaneProp::kLeft, L + T);
+  ops.Set(Pane::kList, PaneProp::kTop, 1155);
+  ops.Set(Pane::kList, PaneProp::kWidth, SW - L - T);
+  ops.Set(Pane::kList, PaneProp::kHeight, list_height);
   ops.Set(Pane::kCommentBox, PaneProp::kVisible, show_box ? 1 : 0);
   if (show_box) {
     const double box_width = area_width;
