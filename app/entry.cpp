@@ -36,7 +36,7 @@ bool HandOverToRunningCopy(const Words& words) {
       if (sub) TrackPopupMenu(sub, 0, 0, 0, 0, tray, nullptr);
       return true;
     }
-  } else if (HWND main = FindTopWindow(L"Zelvanto")) {
+  } else if (HWND main = FindTopWindow(L"Zelvanto", kMainWindowClass)) {
     BringWindowForward(main);
     return true;
   }

@@ -12,6 +12,16 @@
 
 namespace zel {
 
+namespace {
+
+// One line in the comment view saying why the selected file is not shown,
+// so it never goes on showing the text of the file selected before.
+std::string FailureLine(const AnalysisResult&) {
+  return J("（このファイルは内容を表示できません）");
+}
+
+}  // namespace
+
 std::string VarnikWindow::SelectedRowColumn(int column) const {
   int row = ListView_GetNextItem(ListView1, -1, LVNI_SELECTED);
   if (row < 0) return {};
@@ -20,10 +30,25 @@ std::string VarnikWindow::SelectedRowColumn(int column) const {
   return Narrow(buf);
 }
 
-void VarnikWindow::AnalyseSelectedFile() {
-  const DisplayMode mode = display_all_ ? DisplayMode::kAll : DisplayMode::kFiltered;
+void VarnikWindow::ClearSelectionState() {
   selected_file_path_.clear();
   related_file_list_.clear();
+  engine_label_ = "?";
+  analysed_name_.clear();
+  analysed_folder_.clear();
+  analysed_filter_ = -1;
+}
+
+bool VarnikWindow::SelectionIsHighlightedRow() const {
+  if (selected_file_path_.empty()) return false;
+  if (ListView_GetNextItem(ListView1, -1, LVNI_SELECTED) < 0) return false;
+  return analysed_filter_ == FilterIndex() && analysed_folder_ == current_folder_ &&
+         analysed_name_ == SelectedRowColumn(1);
+}
+
+void VarnikWindow::AnalyseSelectedFile() {
+  const DisplayMode mode = display_all_ ? DisplayMode::kAll : DisplayMode::kFiltered;
+  ClearSelectionState();
   if (ListView_GetNextItem(ListView1, -1, LVNI_SELECTED) < 0) return;  // nothing selected
 
   // Editors are started later with bare file names, which resolve in the
@@ -32,13 +57,20 @@ void VarnikWindow::AnalyseSelectedFile() {
   SetCurrentFolder(current_folder_);
   const std::string name = SelectedRowColumn(1);
   selected_file_path_ = JoinPath(current_folder_, name);
-  engine_label_ = "?";
+  analysed_name_ = name;
+  analysed_folder_ = current_folder_;
+  analysed_filter_ = FilterIndex();
   kanren_visible_.fill(true);
   kanren_captions_[0] = name;
 
   Win32FileSystem fs;
   std::unique_ptr<OpenedFile> file = fs.OpenRead(selected_file_path_);
-  if (!file) return;  // unreadable: the views keep what they showed
+  if (!file) {
+    // The views never go on showing another file's text.
+    SetCtlText(txtengin, engine_label_);
+    SetCtlTextU(Text1, "（このファイルを開けませんでした）");
+    return;
+  }
   AnalysisResult result;
   if (FilterIndex() == kFilterBatch) {
     result = AnalyseBatch(*file->bytes, mode, selected_file_path_,
@@ -55,9 +87,14 @@ void VarnikWindow::AnalyseSelectedFile() {
   if (result.menu_built)
     for (std::size_t i = result.related_captions.size() + 1; i < kanren_visible_.size(); ++i)
       kanren_visible_[i] = false;
-  if (result.failed) return;
+  // The engine found so far stays, also when the analysis stopped later:
+  // the wrapper's search paths and forced awk depend on it.
   engine_label_ = result.engine_label;
   SetCtlText(txtengin, engine_label_);
+  if (result.failed) {
+    SetCtlText(Text1, FailureLine(result));
+    return;
+  }
   SetCtlText(Text1, result.display);
 }
 

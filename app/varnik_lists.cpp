@@ -82,6 +82,8 @@ void VarnikWindow::RefreshFileList() {
   }
   SendMessageW(ListView1, WM_SETREDRAW, FALSE, 0);
   ListView_DeleteAllItems(ListView1);
+  // The rows the selection was taken from are gone.
+  ClearSelectionState();
   Win32FileSystem fs;
   FileListing listing = BuildFileList(fs, current_folder_, FilterIndex());
   int row = 0;

@@ -6,7 +6,9 @@
 #include "app/ui_service.h"
 #include "app/varnik_window.h"
 #include "app/win_text.h"
+#include "core/arguments.h"
 #include "core/linereader.h"
+#include "core/placement.h"
 #include "core/text.h"
 #include "core/words.h"
 #include "platform/files.h"
@@ -79,6 +81,7 @@ void VarnikWindow::LoadSequence() {
   if (top < -10 || left < -10)
     SetWindowPos(hwnd_, nullptr, TwipsToPixels(1000, dpi), TwipsToPixels(1000, dpi), 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  KeepOnScreen();
 
   if (settings_.Frame2left <= 0 || settings_.Frame3Top <= 0) {
     settings_.Frame2left = 2790;
@@ -92,8 +95,9 @@ void VarnikWindow::LoadSequence() {
               "お気に入りフォルダは、\r\n[登録:Ctrl+マウスLクリック]\r\n[解除:Shift+マウスLクリック]");
 
   // A folder argument (its second character is ":") becomes the current
-  // folder in short upper-case form; a second one wins.
-  Words words = SplitWords(arguments_);
+  // folder in short upper-case form; a second one wins. A folder in quotes
+  // (Windows quotes one whose path holds a blank) is one argument.
+  Words words = SplitStartArguments(arguments_);
   for (int w = 0; w < 2; ++w) {
     if (CharCount(words[w]) >= 2 && MidChars(words[w], 1, 1) == ":") {
       if (auto s = ShortFolderPath(words[w])) settings_.gaihenfolder = AsciiUpper(*s);
@@ -125,6 +129,34 @@ void VarnikWindow::LoadSequence() {
   OnResize();
   RedrawWindow(hwnd_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
   SetFocus(ListView1);
+}
+
+namespace {
+
+ScreenRect FromRect(const RECT& r) {
+  return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+}  // namespace
+
+// A saved place no monitor shows, or a size the controls cannot use, would
+// come back at every start (each close saves it again): such a window opens
+// on the primary monitor, at the default size where its size was unusable.
+void VarnikWindow::KeepOnScreen() {
+  RECT r;
+  if (!GetWindowRect(hwnd_, &r)) return;
+  std::vector<ScreenRect> areas;
+  for (const RECT& a : MonitorWorkAreas()) areas.push_back(FromRect(a));
+  // Twips at the window's DPI: 7200 x 4320 shows the top strip and a few
+  // rows, 13500 x 10200 is the size of a first start, and 1500 x 450 of a
+  // window left on a screen lets the user take it by its title bar.
+  const PlacementLimits limits{ToPx(7200), ToPx(4320), ToPx(13500), ToPx(10200), ToPx(1500),
+                               ToPx(450)};
+  const ScreenRect now = FromRect(r);
+  const ScreenRect place = PlaceOnScreen(now, areas, FromRect(PrimaryWorkArea()), limits);
+  if (place == now) return;
+  SetWindowPos(hwnd_, nullptr, place.left, place.top, place.width, place.height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void VarnikWindow::LoadSettings() {

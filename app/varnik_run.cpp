@@ -46,6 +46,16 @@ bool VarnikWindow::OnFormKeyDown(UINT vk, LPARAM flags) {
 }
 
 void VarnikWindow::RunSelectedFile() {
+  if (busy_ || !hwnd_) return;
+  busy_ = true;
+  struct Done {
+    bool& busy;
+    ~Done() { busy = false; }
+  } done{busy_};
+  // The file run is always the one highlighted now: the list may have been
+  // refilled, or the highlight moved by a key that analyses nothing (Home,
+  // End, Page Down), since the last analysis.
+  if (!SelectionIsHighlightedRow()) AnalyseSelectedFile();
   if (selected_file_path_.empty()) return;
   switch (FilterIndex()) {
     case kFilterBatch:
@@ -119,6 +129,17 @@ void VarnikWindow::RunBatch() {
   YieldToEventLoop();
   WaitPumping(70);
   if (!hwnd_) return;  // the window went away while waiting
+  // The keys go to whatever window is in front: anywhere but Jw_cad they
+  // would do something else (Redo in an editor), so nothing is sent, and
+  // the run, which did not happen, is neither recorded nor followed by the
+  // after-run mode.
+  if (GetForegroundWindow() != jw) {
+    ShowMessage(hwnd_,
+                WideUtf8("Jw_cadを前面に出せなかったため、実行しませんでした。\r\n"
+                         "Jw_cadの画面を確かめてから、もう一度実行してください。"),
+                L"Zelvanto", MB_OK | MB_ICONWARNING);
+    return;
+  }
   SendRunKeys();
 
   RecordRunInHistory(title);
@@ -128,7 +149,12 @@ void VarnikWindow::RunBatch() {
 // The run becomes history entry 1, with the wrapper just written as its
 // history batch.
 void VarnikWindow::RecordRunInHistory(const std::string& title) {
-  if (frmtask_) frmtask_->RecordRun(title, selected_file_path_, wrapper_batch_path_);
+  if (!frmtask_ || frmtask_->RecordRun(title, selected_file_path_, wrapper_batch_path_)) return;
+  // The run itself went ahead; only its history entry is missing.
+  ShowMessage(hwnd_,
+              WideUtf8("実行の履歴を保存できませんでした。\r\n履歴は以前のまま残っています。\r\n\r\n") +
+                  Wide(program_folder_),
+              L"Zelvanto", MB_OK | MB_ICONWARNING);
 }
 
 void VarnikWindow::ApplyAfterRunMode() {

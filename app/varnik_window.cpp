@@ -14,8 +14,6 @@ namespace zel {
 
 namespace {
 
-constexpr wchar_t kMainClass[] = L"ZelvantoMain";
-
 LRESULT CALLBACK DividerProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_SETCURSOR) {
     SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
@@ -43,7 +41,7 @@ void RegisterClasses(HINSTANCE inst) {
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
 
   wc.lpfnWndProc = DefWindowProcW;  // replaced per window by the thunk below
-  wc.lpszClassName = kMainClass;
+  wc.lpszClassName = kMainWindowClass;
   wc.hIcon = LoadIconW(inst, MAKEINTRESOURCEW(IDI_APP));
   RegisterClassExW(&wc);
 
@@ -88,7 +86,7 @@ bool VarnikWindow::Create(HINSTANCE instance) {
   InitCommonControlsEx(&icc);
   RegisterClasses(instance);
   // Created hidden: the load sequence shows it when everything is in place.
-  hwnd_ = CreateWindowExW(0, kMainClass, L"Zelvanto",
+  hwnd_ = CreateWindowExW(0, kMainWindowClass, L"Zelvanto",
                           WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
                           900, 680, nullptr, nullptr, instance, nullptr);
   if (!hwnd_) return false;

@@ -59,6 +59,10 @@ enum MenuCommand : UINT {
 
 constexpr int kToolButtonCount = 20;
 
+// The main window's class. Other programs find the window by its title
+// "Zelvanto"; a second start matches the class too.
+constexpr wchar_t kMainWindowClass[] = L"ZelvantoMain";
+
 // Control identifiers for WM_COMMAND and WM_NOTIFY.
 enum ControlId : int {
   kIdTxtGai = 2001, kIdTxtJww, kIdTextEdit, kIdTxtengin, kIdCombo1, kIdCommand3,
@@ -112,6 +116,11 @@ class VarnikWindow {
   std::string CurrentFolder() const;
   int FilterIndex() const;
   bool key_preview() const { return key_preview_; }
+  // A run, an activation or a drive of Jw_cad's dialogs is under way. Its
+  // waits keep the window responsive, so a further request (a double click,
+  // Enter, a history entry) can arrive meanwhile: it is ignored, never
+  // queued, since it would act on files the first one is still changing.
+  bool busy() const { return busy_; }
 
   // Controls, named as in the window design.
   HWND txt_gai = nullptr, Txt_jww = nullptr, Text_edit = nullptr, txtengin = nullptr;
@@ -137,11 +146,16 @@ class VarnikWindow {
   void SetupContextMenu();
   void RebuildRelatedMenu();
   std::string SelectedRowColumn(int column) const;
+  // Forgets the selection state (the list was refilled).
+  void ClearSelectionState();
+  // True when the selection state belongs to the highlighted row.
+  bool SelectionIsHighlightedRow() const;
 
   // Running (varnik_run.cpp).
   void RunBatch();
   void RecordRunInHistory(const std::string& title);
   bool ActivateEnvironmentFile();
+  bool RestartJwCadWith(const std::string& B, const std::string& J);
   bool ActivateLayerFile();
   void ReportCopyFailure(const std::string& from, const std::string& to);
   // Jw_cad's own open and save dialogs, filled with `path`. False when
@@ -164,6 +178,7 @@ class VarnikWindow {
   void LoadSettings();
   void GatherLiveSettings();
   void ApplyColumnLayout();
+  void KeepOnScreen();
   void SelectFilter(int index);
   void OnFilterChange();
   void OnJwwFolderChange();
@@ -195,6 +210,11 @@ class VarnikWindow {
   bool debug_run_ = false;
   bool write_out_ = false;
   bool enter_ran_on_key_down_ = false;
+  bool busy_ = false;
+  // The file name and folder of the row the selection state was taken from,
+  // so a run can tell whether the highlighted row is the analysed one.
+  std::string analysed_name_, analysed_folder_;
+  int analysed_filter_ = -1;
   bool display_all_ = false;  // the display-mode panel is inset ("全部")
   std::string selected_file_path_, selected_drive_, engine_label_ = "?", related_file_list_;
   std::array<std::string, 14> kanren_captions_{};

@@ -6,8 +6,8 @@
 
 namespace zel {
 
-HWND FindTopWindow(const std::wstring& title) {
-  return FindWindowW(nullptr, title.c_str());
+HWND FindTopWindow(const std::wstring& title, const wchar_t* window_class) {
+  return FindWindowW(window_class, title.c_str());
 }
 
 void BringWindowForward(HWND hwnd) {
@@ -29,6 +29,27 @@ bool AnotherCopyRunning(const std::wstring& instance_name) {
   }
   claim.reset(h);
   return false;
+}
+
+std::vector<RECT> MonitorWorkAreas() {
+  std::vector<RECT> areas;
+  EnumDisplayMonitors(
+      nullptr, nullptr,
+      [](HMONITOR m, HDC, LPRECT, LPARAM lp) -> BOOL {
+        MONITORINFO info{};
+        info.cbSize = sizeof info;
+        if (GetMonitorInfoW(m, &info)) reinterpret_cast<std::vector<RECT>*>(lp)->push_back(info.rcWork);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&areas));
+  if (areas.empty()) areas.push_back(PrimaryWorkArea());
+  return areas;
+}
+
+RECT PrimaryWorkArea() {
+  RECT r{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
+  return r;
 }
 
 int DpiOf(HWND hwnd) {

@@ -5,11 +5,14 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace zel {
 
-// The top-level window with exactly this title (any class), or null.
-HWND FindTopWindow(const std::wstring& title);
+// The top-level window with exactly this title, or null. With a class name,
+// only a window of that class counts (any other program may show the same
+// title: a file manager open on a folder of that name).
+HWND FindTopWindow(const std::wstring& title, const wchar_t* window_class = nullptr);
 
 // Foreground, then restore when minimised or simply show otherwise.
 void BringWindowForward(HWND hwnd);
@@ -17,6 +20,11 @@ void BringWindowForward(HWND hwnd);
 // True when another copy of the program named `instance_name` runs. The
 // first copy keeps the claim until it ends.
 bool AnotherCopyRunning(const std::wstring& instance_name);
+
+// The work areas (the screen without the taskbar) of every monitor, and of
+// the primary one.
+std::vector<RECT> MonitorWorkAreas();
+RECT PrimaryWorkArea();
 
 // Twips <-> pixels with the window's real DPI (1440 twips per inch).
 int DpiOf(HWND hwnd);

@@ -1,6 +1,12 @@
 #include "tray/tray_window.h"
 
+#include <algorithm>
+#include <optional>
+#include <utility>
+#include <vector>
+
 #include "core/linereader.h"
+#include "platform/file_identity.h"
 #include "platform/files.h"
 #include "platform/wstr.h"
 
@@ -72,16 +78,80 @@ bool TrayWindow::Savemnu() {
   return WriteFileAtomic(PathOf(kHistoryFile), FormatHistory(history_));
 }
 
+namespace {
+
+// One history batch as it was before a change, to put back if the change
+// cannot be completed.
+struct BatchBefore {
+  std::string path;
+  std::optional<std::string> bytes;  // nothing: the batch did not exist
+};
+
+// Puts a batch to the given content, or removes it for nothing.
+bool PutBatch(const std::string& path, const std::optional<std::string>& bytes) {
+  return bytes ? WriteFileAtomic(path, *bytes) : RemoveFileIfPresent(path);
+}
+
+}  // namespace
+
 bool TrayWindow::RecordRun(const std::string& title, const std::string& batch_path,
                            const std::string& wrapper_batch) {
-  for (const HistoryCopy& c : zel::RecordRun(history_, title, batch_path)) {
-    // A missing history batch is skipped: the entry moves without it.
-    CopyFileW(Wide(PathOf(HistoryBatchName(c.from))).c_str(),
-              Wide(PathOf(HistoryBatchName(c.to))).c_str(), FALSE);
+  // The menu, "Taskmnu.ini" and the history batches must agree: an entry
+  // that replays another run's batch runs what the user did not pick. So
+  // everything is read first, each batch is written whole, and if any file
+  // cannot be written, every batch already changed goes back and neither
+  // the menu nor the file changes.
+  std::string wrapper;
+  if (!ReadWholeFile(wrapper_batch, wrapper)) return false;
+  History changed = history_;
+  const std::vector<HistoryCopy> copies = zel::RecordRun(changed, title, batch_path);
+
+  // Batches 1 .. the rotated entry, as they are now.
+  int highest = 1;
+  for (const HistoryCopy& c : copies) highest = std::max(highest, c.to);
+  std::vector<BatchBefore> before;
+  for (int n = 1; n <= highest; ++n) {
+    BatchBefore b{PathOf(HistoryBatchName(n)), std::nullopt};
+    std::string bytes;
+    if (ReadWholeFile(b.path, bytes)) {
+      b.bytes = std::move(bytes);
+    } else if (GetFileAttributesW(Wide(b.path).c_str()) != INVALID_FILE_ATTRIBUTES) {
+      return false;  // there but unreadable: it could not be put back
+    }
+    before.push_back(std::move(b));
   }
-  CopyFileW(Wide(wrapper_batch).c_str(), Wide(PathOf(HistoryBatchName(1))).c_str(), FALSE);
+  auto old_batch = [&](int n) -> const std::optional<std::string>& {
+    return before[static_cast<std::size_t>(n - 1)].bytes;
+  };
+
+  // The new batches in the order the rotation makes them; an entry that
+  // moves without a batch loses the one its new place held, so it never
+  // replays another run.
+  std::vector<std::pair<int, std::optional<std::string>>> writes;
+  for (const HistoryCopy& c : copies) writes.push_back({c.to, old_batch(c.from)});
+  writes.push_back({1, wrapper});
+
+  std::vector<int> written;
+  bool ok = true;
+  for (const auto& [n, bytes] : writes) {
+    if (!PutBatch(PathOf(HistoryBatchName(n)), bytes)) {
+      ok = false;
+      break;
+    }
+    written.push_back(n);
+  }
+  if (ok) {
+    std::swap(history_, changed);
+    ok = Savemnu();
+    if (!ok) std::swap(history_, changed);
+  }
+  if (!ok) {
+    for (auto it = written.rbegin(); it != written.rend(); ++it)
+      PutBatch(PathOf(HistoryBatchName(*it)), old_batch(*it));
+    return false;
+  }
   RebuildMenu();
-  return Savemnu();
+  return true;
 }
 
 // The popup mnuTRAYs: cancel, show, the history items in groups of five up
