@@ -180,5 +180,36 @@ TEST(VarnikEndToEnd, UnwritableSettingsAreReportedAndKept) {
   EXPECT_EQ(ReadBytes(rig.ini()), before);
 }
 
+// A second start looks for Varnik's own main window: another program's
+// window with the same title (a file manager open on a folder named
+// "Zelvanto") is not taken for it.
+TEST(VarnikEndToEnd, SecondStartShowsTheHiddenMainWindowNotAnotherOfTheSameTitle) {
+  VarnikRig rig("gaihen");
+  rig.Write("b.bat", "REM b\r\n#jw\r\n");
+  rig.WriteSettings(false, 1);  // the cancel button hides the window
+  HWND main = nullptr;
+  Process first = rig.StartVarnik(rig.files.wstring(), main);
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(main) != 0; }));
+  PressCancel(main);
+  ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(main) == 0; }));
+
+  // Opened after Varnik hid, so it is above it in the window order.
+  HWND other = CreateWindowExW(0, L"STATIC", L"Zelvanto", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 60,
+                               300, 200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(other, nullptr);
+  SetForegroundWindow(other);
+  {
+    Process second(rig.exe(), L"");
+    ASSERT_TRUE(second.started());
+    EXPECT_TRUE(second.WaitExit(30s)) << "the second copy kept running";
+  }
+  EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(main) != 0; }))
+      << "the running copy's window stayed hidden";
+  DestroyWindow(other);
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(first.WaitExit(30s));
+}
+
 }  // namespace
 }  // namespace zel

@@ -155,6 +155,19 @@ TEST_F(VarnikWindowTest, SecondFolderArgumentWinsAndMissingFoldersChangeNothing)
   }
 }
 
+TEST_F(VarnikWindowTest, QuotedFolderArgumentWithABlankIsOneFolder) {
+  // As Windows passes a dropped folder whose path holds a blank.
+  const fs::path spaced = dir.path() / PathFromCp932(J("my 外変"));
+  fs::create_directories(spaced);
+  Write(spaced, "env.jwf", J("設定\r\n"));
+  VarnikWindow w("\"" + ProgramPath(spaced) + "\" /jwf", prog_arg());
+  ASSERT_NO_FATAL_FAILURE(Start(w));
+  EXPECT_EQ(Text(w.txt_gai), ShortUpper(spaced));
+  EXPECT_EQ(w.FilterIndex(), 1);
+  EXPECT_EQ(Rows(w.ListView1), (RowSet{{WideUtf8("設定"), L"env.jwf"}}));
+  w.Unload();
+}
+
 TEST_F(VarnikWindowTest, Command3CyclesTheFilterAndRefillsTheList) {
   Write(files, "run.bat", Batch("外変"));
   Write(files, "notjw.bat", "REM nothing\r\n");
@@ -255,6 +268,56 @@ TEST_F(VarnikWindowTest, WindowSavedOffTheScreenComesBackToASafePlace) {
     EXPECT_NEAR(r.right - r.left, TwipsToPixels(12000, dpi), 1);
     EXPECT_NEAR(r.bottom - r.top, TwipsToPixels(9000, dpi), 1);
     w.Unload();
+  }
+}
+
+TEST_F(VarnikWindowTest, WindowNoMonitorShowsOrTooSmallOpensWhereItCanBeUsed) {
+  struct Case {
+    const char* what;
+    float top, left, height, width;
+    bool moved, default_size;
+  };
+  for (const Case c : {Case{"far below", 99999999.0f, 1500, 9000, 12000, true, false},
+                       Case{"far left", 1200, -99999, 9000, 12000, true, false},
+                       Case{"negative height", 1200, 1500, -500, 12000, false, true},
+                       Case{"a sliver", 1200, 1500, 300, 1500, false, true}}) {
+    SCOPED_TRACE(c.what);
+    Settings s = Prepared();
+    s.win = 0;
+    s.Top = c.top;
+    s.Left = c.left;
+    s.Height = c.height;
+    s.Width = c.width;
+    WriteIni(s);
+    {
+      VarnikWindow w(ProgramPath(files), prog_arg());
+      ASSERT_NO_FATAL_FAILURE(Start(w));
+      const int dpi = DpiOf(w.hwnd());
+      RECT r;
+      GetWindowRect(w.hwnd(), &r);
+      EXPECT_NE(MonitorFromRect(&r, MONITOR_DEFAULTTONULL), nullptr);
+      RECT work = PrimaryWorkArea();
+      RECT seen;
+      ASSERT_TRUE(IntersectRect(&seen, &r, &work));
+      EXPECT_EQ(seen.right - seen.left, r.right - r.left) << "wholly on the screen";
+      const int want_w = TwipsToPixels(c.default_size ? 13500 : c.width, dpi);
+      const int want_h = TwipsToPixels(c.default_size ? 10200 : c.height, dpi);
+      EXPECT_NEAR(r.right - r.left, want_w, 1);
+      EXPECT_NEAR(r.bottom - r.top, want_h, 1);
+      if (!c.moved) {
+        EXPECT_NEAR(r.top, TwipsToPixels(c.top, dpi), 1);
+        EXPECT_NEAR(r.left, TwipsToPixels(c.left, dpi), 1);
+      }
+      w.Unload();
+    }
+    // What is saved opens the same way next time.
+    std::vector<std::string> lines = IniLines();
+    ASSERT_GE(lines.size(), 10u);
+    float top = 0, height = 0;
+    ASSERT_TRUE(ParseSingle(lines[6].substr(4), top));
+    ASSERT_TRUE(ParseSingle(lines[8].substr(7), height));
+    EXPECT_LT(top, 20000);
+    EXPECT_GT(height, 4000);
   }
 }
 
