@@ -137,5 +137,40 @@ TEST(VarnikRun, WithoutJwCadTheUserIsToldAndVarnikGoesOn) {
   EXPECT_TRUE(varnik.WaitExit(30s));
 }
 
+// Folder names that cmd would otherwise take apart: "&" ends a command and
+// starts the next, "%PATH%" is expanded even inside quotes. The batch calls
+// a helper batch found only through the search path (or, with Move, in the
+// folder it works in); the helper's output must come back to Jw_cad.
+TEST(VarnikRun, BatchFoldersWithCharactersCmdTreatsSpecially) {
+  for (const char* name : {"R&D gaihen", "p%PATH%q (x)"}) {
+    SCOPED_TRACE(name);
+    VarnikRig rig(name);
+    rig.Write("special.bat", J("REM 特殊なフォルダ *\r\nREM #jw\r\nhelper.bat\r\n"));
+    rig.Write("helper.bat", "@echo off\r\necho HELPED>> JWC_TEMP.TXT\r\n");
+    Process standin = rig.StartStandin();
+    ASSERT_NE(FindWindowOf(standin.pid(), L"jw_win"), nullptr);
+    for (bool move : {false, true}) {
+      SCOPED_TRACE(move ? "move on" : "move off");
+      WriteBytes(rig.jww / "JWC_TEMP.TXT", "INPUT\r\n");
+      const std::size_t runs_before = rig.Count("run _VNKtemp.bat exit=");
+      // The folder comes from the settings as it is: a folder argument
+      // would arrive in its short form, without the special characters.
+      rig.WriteSettings(move, 0);
+      Process varnik(rig.exe(), L"");
+      HWND main = WaitForWindow(varnik.pid(), L"Zelvanto");
+      ASSERT_NE(main, nullptr);
+      HWND list = GetDlgItem(main, kIdListView1);
+      ASSERT_TRUE(WaitFor([&] { return ListView_GetItemCount(list) == 1; }));
+      SelectFirstRowAndPressEnter(main);
+      ASSERT_TRUE(WaitFor([&] { return rig.Count("run _VNKtemp.bat exit=") > runs_before; }, 60s))
+          << rig.Log();
+      EXPECT_TRUE(varnik.WaitExit(30s));
+      EXPECT_EQ(ReadBytes(rig.jww / "JWC_TEMP.TXT"), "INPUT\r\nHELPED\r\n")
+          << ReadBytes(rig.jww / "_VNKtemp.bat");
+      EXPECT_FALSE(fs::exists(rig.files / "JWC_TEMP.TXT"));
+    }
+  }
+}
+
 }  // namespace
 }  // namespace zel
