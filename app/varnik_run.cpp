@@ -107,7 +107,8 @@ void VarnikWindow::RunBatch() {
     if (n == 0 || n >= MAX_PATH * 2) return path;
     return Narrow(std::wstring(buf, n));
   };
-  if (!WriteFileAtomic(wrapper_batch_path_, BuildWrapper(in, lines))) {
+  const std::string wrapper = BuildWrapper(in, lines);
+  if (!WriteFileAtomic(wrapper_batch_path_, wrapper)) {
     ShowMessage(hwnd_,
                 WideUtf8("テンポラリバッチを書き込めませんでした。\r\nJWWフォルダを確かめてください。\r\n\r\n") +
                     Wide(wrapper_batch_path_),
@@ -142,14 +143,15 @@ void VarnikWindow::RunBatch() {
   }
   SendRunKeys();
 
-  RecordRunInHistory(title);
+  RecordRunInHistory(title, batch, wrapper);
   ApplyAfterRunMode();
 }
 
 // The run becomes history entry 1, with the wrapper just written as its
 // history batch.
-void VarnikWindow::RecordRunInHistory(const std::string& title) {
-  if (!frmtask_ || frmtask_->RecordRun(title, selected_file_path_, wrapper_batch_path_)) return;
+void VarnikWindow::RecordRunInHistory(const std::string& title, const std::string& batch,
+                                      const std::string& wrapper) {
+  if (!frmtask_ || frmtask_->RecordRun(title, batch, wrapper)) return;
   // The run itself went ahead; only its history entry is missing.
   ShowMessage(hwnd_,
               WideUtf8("実行の履歴を保存できませんでした。\r\n履歴は以前のまま残っています。\r\n\r\n") +

@@ -153,7 +153,10 @@ class VarnikWindow {
 
   // Running (varnik_run.cpp).
   void RunBatch();
-  void RecordRunInHistory(const std::string& title);
+  // `batch` and `wrapper` (the text written) as they were when the run
+  // began: the list may have been refilled while Jw_cad came to the front.
+  void RecordRunInHistory(const std::string& title, const std::string& batch,
+                          const std::string& wrapper);
   bool ActivateEnvironmentFile();
   bool RestartJwCadWith(const std::string& B, const std::string& J);
   bool ActivateLayerFile();

@@ -95,14 +95,12 @@ bool PutBatch(const std::string& path, const std::optional<std::string>& bytes) 
 }  // namespace
 
 bool TrayWindow::RecordRun(const std::string& title, const std::string& batch_path,
-                           const std::string& wrapper_batch) {
+                           const std::string& wrapper) {
   // The menu, "Taskmnu.ini" and the history batches must agree: an entry
   // that replays another run's batch runs what the user did not pick. So
   // everything is read first, each batch is written whole, and if any file
   // cannot be written, every batch already changed goes back and neither
   // the menu nor the file changes.
-  std::string wrapper;
-  if (!ReadWholeFile(wrapper_batch, wrapper)) return false;
   History changed = history_;
   const std::vector<HistoryCopy> copies = zel::RecordRun(changed, title, batch_path);
 

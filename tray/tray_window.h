@@ -37,11 +37,12 @@ class TrayWindow {
   // not be written (the old file then stays).
   bool Savemnu();
   // A batch run from the main window: the history rotates, its batches move
-  // along, `wrapper_batch` becomes "TTemp1.bat", entry 1 is checked and the
-  // file is saved. All or nothing: false when a batch or the file could not
-  // be written, and then the menu, the file and the batches are as before.
+  // along, `wrapper` (the text of "_VNKtemp.bat") becomes "TTemp1.bat",
+  // entry 1 is checked and the file is saved. All or nothing: false when a
+  // batch or the file could not be written, and then the menu, the file and
+  // the batches are as before.
   bool RecordRun(const std::string& title, const std::string& batch_path,
-                 const std::string& wrapper_batch);
+                 const std::string& wrapper);
 
  private:
   static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
