@@ -9,16 +9,40 @@
 
 namespace zel {
 
+namespace {
+
+// The short (8.3) form Windows gives for an existing path; empty when it
+// gives none.
+std::wstring ShortPathOf(const std::wstring& path) {
+  DWORD n = GetShortPathNameW(path.c_str(), nullptr, 0);
+  if (n == 0) return {};
+  std::wstring out(n, L'\0');
+  DWORD got = GetShortPathNameW(path.c_str(), out.data(), n);
+  if (got == 0 || got >= n) return {};
+  out.resize(got);
+  return out;
+}
+
+// A path that Windows gave, in code page 932. Where the long form holds a
+// character code page 932 cannot (its bytes would name another file, or
+// none), the short form names the same file in characters it can.
+std::string ProgramPathOf(const std::wstring& path) {
+  std::string out;
+  if (NarrowExact(path, out)) return out;
+  std::string short_form;
+  if (NarrowExact(ShortPathOf(path), short_form) && !short_form.empty()) return short_form;
+  return out;
+}
+
+}  // namespace
+
 std::optional<std::string> ShortFolderPath(const std::string& folder) {
   if (folder.empty() || !FolderExists(folder)) return std::nullopt;
-  std::wstring w = Wide(folder);
-  DWORD n = GetShortPathNameW(w.c_str(), nullptr, 0);
-  if (n == 0) return folder;
-  std::wstring out(n, L'\0');
-  DWORD got = GetShortPathNameW(w.c_str(), out.data(), n);
-  if (got == 0 || got >= n) return folder;
-  out.resize(got);
-  return Narrow(out);
+  std::string out;
+  // Where there are no short names, or the short form would not survive the
+  // code page, the path as given still names the folder.
+  if (!NarrowExact(ShortPathOf(Wide(folder)), out) || out.empty()) return folder;
+  return out;
 }
 
 bool FileExists(const std::string& path) {
@@ -98,7 +122,7 @@ std::string ModuleFolder() {
     buf.resize(buf.size() * 2);
   }
   std::size_t cut = buf.find_last_of(L'\\');
-  return Narrow(cut == std::wstring::npos ? buf : buf.substr(0, cut));
+  return ProgramPathOf(cut == std::wstring::npos ? buf : buf.substr(0, cut));
 }
 
 std::string CurrentFolder() {
@@ -106,7 +130,7 @@ std::string CurrentFolder() {
   std::wstring buf(n, L'\0');
   DWORD got = GetCurrentDirectoryW(n, buf.data());
   buf.resize(got < n ? got : 0);
-  return Narrow(buf);
+  return ProgramPathOf(buf);
 }
 
 bool SetCurrentFolder(const std::string& folder) {
@@ -130,6 +154,31 @@ class HandleBytes : public ByteSource {
   UniqueFile f_;
 };
 
+bool EndsWithNoCase(const std::wstring& name, const std::wstring& ext) {
+  return name.size() >= ext.size() &&
+         CompareStringOrdinal(name.c_str() + name.size() - ext.size(),
+                              static_cast<int>(ext.size()), ext.c_str(),
+                              static_cast<int>(ext.size()), TRUE) == CSTR_EQUAL;
+}
+
+// The name under which the listing gives a found file whose name ends with
+// `ext`: its own name when code page 932 holds it exactly, else its short
+// (8.3) name, which opens the same file. False when neither can name it.
+bool ListedName(const std::wstring& folder, const std::wstring& name, const std::wstring& ext,
+                std::string& out) {
+  if (NarrowExact(name, out)) return true;
+  // The basic enumeration leaves cAlternateFileName empty (that is what
+  // makes it fast), so the short name is asked for by path, for these rare
+  // names only.
+  std::wstring short_path = ShortPathOf(folder.empty() ? name : folder + L"\\" + name);
+  std::size_t cut = short_path.find_last_of(L"\\/");
+  std::wstring short_name = cut == std::wstring::npos ? short_path : short_path.substr(cut + 1);
+  if (short_name.empty() || short_name == name) return false;
+  // The short name must carry the extension too: the rest of the program
+  // tells a batch from an environment file by it.
+  return EndsWithNoCase(short_name, ext) && NarrowExact(short_name, out);
+}
+
 }  // namespace
 
 bool Win32FileSystem::ListFiles(const std::string& search, std::vector<DirEntry>& out) {
@@ -138,6 +187,7 @@ bool Win32FileSystem::ListFiles(const std::string& search, std::vector<DirEntry>
   std::wstring wsearch = Wide(search);
   std::size_t star = wsearch.rfind(L"\\*");
   std::wstring ext = star == std::wstring::npos ? L"" : wsearch.substr(star + 2);
+  std::wstring folder = star == std::wstring::npos ? L"" : wsearch.substr(0, star);
   WIN32_FIND_DATAW fd;
   UniqueFind find(FindFirstFileExW(wsearch.c_str(), FindExInfoBasic, &fd,
                                    FindExSearchNameMatch, nullptr, 0));
@@ -150,13 +200,14 @@ bool Win32FileSystem::ListFiles(const std::string& search, std::vector<DirEntry>
     const DWORD skip = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN |
                        FILE_ATTRIBUTE_SYSTEM;
     if (fd.dwFileAttributes & skip) continue;
-    std::size_t len = wcslen(fd.cFileName);
-    if (len < ext.size() ||
-        CompareStringOrdinal(fd.cFileName + len - ext.size(), static_cast<int>(ext.size()),
-                             ext.c_str(), static_cast<int>(ext.size()), TRUE) != CSTR_EQUAL)
-      continue;
+    const std::wstring name = fd.cFileName;
+    if (!EndsWithNoCase(name, ext)) continue;
+    // A name code page 932 cannot hold is listed by its short name, and
+    // skipped when it has none; it never ends the listing.
+    std::string listed;
+    if (!ListedName(folder, name, ext, listed)) continue;
     std::uint64_t size = (static_cast<std::uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
-    out.push_back({Narrow(fd.cFileName), true, size});
+    out.push_back({std::move(listed), true, size});
   } while (FindNextFileW(find.get(), &fd));
   return true;
 }

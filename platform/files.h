@@ -27,7 +27,9 @@ bool ReadWholeFile(const std::string& path, std::string& out);
 // it was and the temporary file is removed.
 bool WriteFileAtomic(const std::string& path, const std::string& bytes);
 
-// The folder of the running program file, without a final "\".
+// The folder of the running program file, without a final "\". Here and in
+// CurrentFolder, a folder whose long path code page 932 cannot hold is given
+// in its short form.
 std::string ModuleFolder();
 
 std::string CurrentFolder();
@@ -35,7 +37,9 @@ std::string CurrentFolder();
 bool SetCurrentFolder(const std::string& folder);
 
 // The listing's file system over Win32: ordinary files only (no folders,
-// hidden or system files), names in code page 932.
+// hidden or system files), names in code page 932. A name that code page 932
+// cannot hold exactly is given as its short (8.3) name, which opens the same
+// file, or left out when the file has no short name.
 class Win32FileSystem : public FileSystem {
  public:
   bool ListFiles(const std::string& search, std::vector<DirEntry>& out) override;

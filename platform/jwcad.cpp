@@ -122,6 +122,39 @@ DWORD ProcessOf(HWND h) {
 // The file-name field of a window: its first direct "Edit" child.
 HWND EditChild(HWND d) { return d ? FindWindowExW(d, nullptr, L"Edit", nullptr) : nullptr; }
 
+bool IsDialogClass(HWND h) {
+  wchar_t cls[16] = L"";
+  return GetClassNameW(h, cls, 16) > 0 && wcscmp(cls, L"#32770") == 0;
+}
+
+struct DialogSearch {
+  DWORD process;
+  HWND dialog;
+  HWND edit;
+};
+
+// Jw_cad's file dialog: the topmost shown "#32770" window of Jw_cad's
+// process with a direct "Edit" child. Looked for afresh from the top of the
+// z-order each time: a dialog that opens late lands above everything else,
+// and only Jw_cad's windows may ever have their field filled.
+bool FindJwCadFileDialog(DWORD jw_process, HWND& dialog, HWND& edit) {
+  DialogSearch s{jw_process, nullptr, nullptr};
+  EnumWindows(
+      [](HWND h, LPARAM lp) -> BOOL {
+        auto* s = reinterpret_cast<DialogSearch*>(lp);
+        if (ProcessOf(h) != s->process || !IsWindowVisible(h) || !IsDialogClass(h)) return TRUE;
+        HWND e = EditChild(h);
+        if (!e) return TRUE;
+        s->dialog = h;
+        s->edit = e;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&s));
+  dialog = s.dialog;
+  edit = s.edit;
+  return dialog != nullptr;
+}
+
 // How long Jw_cad gets to open its dialog before the walk gives up.
 constexpr ULONGLONG kDialogWaitMs = 10000;
 
@@ -138,20 +171,13 @@ JwDialogResult DriveJwCadFileDialog(unsigned command, const std::wstring& button
   YieldToEventLoop();
   WaitPumping(70);
 
-  // Walk down the z-order from the first dialog to a window with a direct
-  // "Edit" child. Only Jw_cad's own windows count: the walk must never fill
-  // a field of another program, or of this one.
   const ULONGLONG give_up = GetTickCount64() + kDialogWaitMs;
-  HWND d = FindWindowW(L"#32770", nullptr);
+  HWND d = nullptr;
   HWND e = nullptr;
-  for (;;) {
-    if (d && ProcessOf(d) == jw_process) e = EditChild(d);
-    if (e) break;
+  while (!FindJwCadFileDialog(jw_process, d, e)) {
     if (GetTickCount64() > give_up) return JwDialogResult::kNoDialog;
     YieldToEventLoop();
     WaitPumping(70);
-    d = d ? GetWindow(d, GW_HWNDNEXT) : nullptr;
-    if (!d) d = FindWindowW(L"#32770", nullptr);  // the dialog may not be open yet
   }
   YieldToEventLoop();
   WaitPumping(70);

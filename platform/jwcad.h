@@ -36,7 +36,9 @@ HWND WaitForForeground(HWND hwnd, unsigned limit_ms = 1000);
 enum class JwDialogResult {
   kNoJwCad,     // no Jw_cad window: the user must start Jw_cad
   kNotInFront,  // another window stayed in front; nothing was sent
-  kNoDialog,    // no file dialog turned up in time; given up silently
+  kNoDialog,    // no file dialog of Jw_cad's turned up in time (or it went
+                // before the click could be posted); given up silently, so
+                // Jw_cad did not get the file
   kNoButton,    // the path is in the field, the dialog is left to the user
   kPosted,      // the confirm button's click was posted
 };
@@ -44,7 +46,9 @@ enum class JwDialogResult {
 // Makes the running Jw_cad open (command 32923, button "開く(&O)") or save
 // (32924, "保存(&S)") the file at `path` (code page 932) through its own
 // file dialog. Returns once the click is posted or nothing more can be done;
-// it does not wait for Jw_cad to finish.
+// it does not wait for Jw_cad to finish. The dialog is Jw_cad's topmost shown
+// "#32770" window with a direct "Edit" child; it is waited for at most 10 s,
+// with this thread's windows kept responsive.
 JwDialogResult DriveJwCadFileDialog(unsigned command, const std::wstring& button_text,
                                     const std::string& path);
 

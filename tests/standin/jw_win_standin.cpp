@@ -15,6 +15,9 @@
 //    "Edit" child and a "開く(&O)" / "保存(&S)" button, which our system fills
 //    and presses; "open" loads the named file as the current environment,
 //    "save" writes the current environment to the named file.
+//  - "/late=MS" on its command line makes it open that dialog MS
+//    milliseconds after the command (at most a minute), as a busy Jw_cad
+//    does; our system must still find the dialog when it comes.
 //
 // Log: "standin.log" in its folder, UTF-8, one line per action, CR LF. The
 // file is opened, appended and closed for every line, so a test may read it
@@ -25,6 +28,8 @@
 // it. A second copy may run; each copy logs to its own folder.
 #include <windows.h>
 
+#include <cstdlib>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -34,10 +39,14 @@ constexpr UINT kCmdOpen = 32923;   // read in an environment or layer file
 constexpr UINT kCmdSave = 32924;   // write the environment out
 constexpr DWORD kBatchLimitMs = 60000;
 constexpr UINT kKilledExitCode = 124;  // what a timed-out batch reports
+constexpr UINT_PTR kLateDialogTimer = 1;
+constexpr unsigned long kLateLimitMs = 60000;
 
 std::wstring g_folder;    // the Jw_cad folder, with a trailing "\"
 std::string g_env;        // current environment, bytes as read (code page 932)
 bool g_batch_running = false;
+unsigned long g_late_ms = 0;  // "/late=MS": delay before a file dialog opens
+UINT g_late_command = 0;      // the command whose dialog is still to open
 
 // --- text ----------------------------------------------------------------
 
@@ -282,7 +291,23 @@ LRESULT CALLBACK MainProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
       break;  // keep Alt+F4 and the like working
     case WM_COMMAND:
       if (wp == kCmdOpen || wp == kCmdSave) {
-        ShowFileDialog(wnd, static_cast<UINT>(wp));
+        if (g_late_ms == 0) {
+          ShowFileDialog(wnd, static_cast<UINT>(wp));
+        } else if (SetTimer(wnd, kLateDialogTimer, g_late_ms, nullptr)) {
+          g_late_command = static_cast<UINT>(wp);  // a second command replaces the first
+          Log("dialog-delayed " + std::to_string(g_late_ms));
+        } else {
+          Log("dialog-timer-failed");
+        }
+        return 0;
+      }
+      break;
+    case WM_TIMER:
+      if (wp == kLateDialogTimer) {
+        KillTimer(wnd, kLateDialogTimer);
+        UINT command = g_late_command;
+        g_late_command = 0;
+        if (command) ShowFileDialog(wnd, command);
         return 0;
       }
       break;
@@ -293,6 +318,15 @@ LRESULT CALLBACK MainProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcW(wnd, msg, wp, lp);
 }
 
+// "/late=MS" anywhere on the command line; 0 when absent, at most a minute
+// so a test cannot leave it waiting for long.
+unsigned long LateMs(const wchar_t* cmdline) {
+  const wchar_t* at = cmdline ? wcsstr(cmdline, L"/late=") : nullptr;
+  if (!at) return 0;
+  unsigned long ms = wcstoul(at + 6, nullptr, 10);
+  return ms > kLateLimitMs ? kLateLimitMs : ms;
+}
+
 std::wstring OwnFolder() {
   std::wstring exe(32768, L'\0');
   exe.resize(GetModuleFileNameW(nullptr, exe.data(), static_cast<DWORD>(exe.size())));
@@ -301,10 +335,11 @@ std::wstring OwnFolder() {
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, PWSTR, int show) {
+int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, PWSTR cmdline, int show) {
   // No "insert a disk" or crash boxes: nobody is there to answer them.
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX | SEM_NOGPFAULTERRORBOX);
   g_folder = OwnFolder();
+  g_late_ms = LateMs(cmdline);
   Log("start");
   if (ReadWhole(g_folder + L"JW_WIN.JWF", &g_env))
     Log("startup-jwf " + FirstLineUtf8(g_env));

@@ -1,12 +1,13 @@
 // platform/files over real Windows files: atomic replace, existence checks
 // that must not be fooled by folders, locks or missing drives, short paths,
-// and the listing's file system.
+// the listing's file system, and names that code page 932 cannot hold.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -320,6 +321,154 @@ TEST(BuildFileListOnWindows, OnlyALockedFileGivesNoRowsAndStops) {
   FileListing listing = BuildFileList(files, ProgramPath(dir.path()), kFilterBatch);
   EXPECT_TRUE(listing.stopped);
   EXPECT_TRUE(listing.rows.empty());
+}
+
+// "¥" (U+00A5) has no place in code page 932; best fit would make it the
+// byte of "\", and a name a path. "〜" (U+301C) would become 81 60, which
+// reads back as "～" (U+FF5E), so the name would open nothing.
+TEST(Narrow, NeverBestFitsAndTellsWhetherTheTextSurvives) {
+  const std::wstring yen = L"a\u00A5..\u00A5b.bat";
+  const std::wstring wave = L"x\u301Cy.bat";
+  EXPECT_EQ(Narrow(yen), "a?..?b.bat");
+  EXPECT_EQ(Narrow(wave), "x?y.bat");
+  std::string out;
+  EXPECT_FALSE(NarrowExact(yen, out));
+  EXPECT_EQ(out, "a?..?b.bat");
+  EXPECT_FALSE(NarrowExact(wave, out));
+  EXPECT_EQ(out, "x?y.bat");
+
+  // Their full-width relatives are code page 932's own: exact both ways,
+  // trail byte 0x5C (表, ソ) included.
+  const std::wstring held = WideUtf8("表示ソフト￥～.bat");
+  ASSERT_FALSE(held.empty());
+  EXPECT_TRUE(NarrowExact(held, out));
+  EXPECT_EQ(out, J("表示ソフト￥～.bat"));
+  EXPECT_EQ(Wide(out), held);
+  EXPECT_TRUE(NarrowExact(L"", out));
+  EXPECT_EQ(out, "");
+}
+
+// A batch whose title line names it, with the "#jw" marker on line 2.
+std::string JwBatch(const std::string& title_utf8) {
+  return J("REM " + title_utf8) + "\r\nREM #jw\r\n";
+}
+
+// Files named by Windows (UTF-16) names that code page 932 cannot hold are
+// listed under their short names, which open the same files; no such name
+// reaches a file outside the folder or stops the listing.
+TEST(BuildFileListOnWindows, NamesCodePage932CannotHoldAreListedByShortNames) {
+  TempDir dir;
+  const fs::path folder = dir.path() / "list";
+  fs::create_directories(folder);
+  // What a narrowed name could reach instead: a "b.bat" beside the odd
+  // names, and an "up.bat" in the folder above.
+  WriteBytes(dir.path() / "up.bat", JwBatch("上のフォルダ"));
+
+  // Wide name -> contents; the odd ones are written first, so the
+  // enumeration tends to return them before the ordinary ones.
+  const std::vector<std::pair<std::wstring, std::string>> files = {
+      {L"a\u00A5..\u00A5b.bat", JwBatch("円記号の名前")},
+      {L"x\u301Cy.bat", JwBatch("波ダッシュの名前")},
+      {L"a\u00A5..\u00A5..\u00A5up.bat", JwBatch("上を指す名前")},
+      {L"b.bat", JwBatch("同じフォルダのb")},
+      {L"c1.bat", JwBatch("普通1")},
+      {L"c2.bat", JwBatch("普通2")},
+      {WideUtf8("表示ソフト.bat"), JwBatch("普通3")},
+      {L"c4.bat", JwBatch("普通4")},
+      {L"c5.bat", JwBatch("普通5")},
+  };
+  std::map<std::string, std::string> bytes_by_title;  // " " + title -> contents
+  for (const auto& [name, bytes] : files) {
+    WriteBytes(folder / name, bytes);
+    ASSERT_EQ(ReadBytes(folder / name), bytes);
+    bytes_by_title[" " + bytes.substr(4, bytes.find('\r') - 4)] = bytes;
+  }
+
+  Win32FileSystem fsys;
+  std::vector<DirEntry> entries;
+  ASSERT_TRUE(fsys.ListFiles(ProgramPath(folder) + "\\*.bat", entries));
+  ASSERT_EQ(entries.size(), files.size());
+  for (const DirEntry& e : entries) {
+    SCOPED_TRACE(Utf8FromCp932(e.name));
+    std::string exact;
+    // Every name the listing gives survives the code page and ends with
+    // the extension; the odd ones are short names.
+    EXPECT_TRUE(NarrowExact(Wide(e.name), exact));
+    ASSERT_GE(e.name.size(), 4u);
+    EXPECT_EQ(AsciiUpper(e.name.substr(e.name.size() - 4)), ".BAT");
+    EXPECT_EQ(e.name.find('?'), std::string::npos);
+  }
+
+  FileListing listing = BuildFileList(fsys, ProgramPath(folder), kFilterBatch);
+  EXPECT_FALSE(listing.stopped);
+  ASSERT_EQ(listing.rows.size(), files.size());
+  std::set<std::string> titles;
+  for (const FileRow& row : listing.rows) {
+    SCOPED_TRACE(Utf8FromCp932(row.name + " " + row.title));
+    titles.insert(row.title);
+    ASSERT_EQ(bytes_by_title.count(row.title), 1u) << "a file outside the folder was listed";
+    // The listed name opens the very file that was written under the wide
+    // name, whatever the listing and the program make of it.
+    const std::string path = JoinPath(ProgramPath(folder), row.name);
+    EXPECT_TRUE(FileExists(path));
+    std::string read;
+    ASSERT_TRUE(ReadWholeFile(path, read));
+    EXPECT_EQ(read, bytes_by_title[row.title]);
+  }
+  EXPECT_EQ(titles.size(), files.size());
+  EXPECT_EQ(titles.count(J(" 上のフォルダ")), 0u);
+}
+
+// The working folder restored when the test ends.
+class CurrentFolderGuard {
+ public:
+  CurrentFolderGuard() {
+    wchar_t buf[MAX_PATH * 4];
+    DWORD n = GetCurrentDirectoryW(MAX_PATH * 4, buf);
+    if (n > 0 && n < MAX_PATH * 4) saved_.assign(buf, n);
+  }
+  ~CurrentFolderGuard() {
+    if (!saved_.empty()) SetCurrentDirectoryW(saved_.c_str());
+  }
+  CurrentFolderGuard(const CurrentFolderGuard&) = delete;
+  CurrentFolderGuard& operator=(const CurrentFolderGuard&) = delete;
+
+ private:
+  std::wstring saved_;
+};
+
+// A working folder whose long name code page 932 cannot hold is given in
+// its short form, which names the same folder: it can be listed and its
+// files opened.
+TEST(CurrentFolder, AFolderNameCodePage932CannotHoldComesAsItsShortPath) {
+  TempDir dir;
+  const fs::path odd = dir.path() / (WideUtf8("作業") + L"\u301C" + WideUtf8("フォルダ"));
+  fs::create_directories(odd);
+  WriteBytes(odd / "run.bat", JwBatch("作業用"));
+  CurrentFolderGuard guard;
+  ASSERT_TRUE(SetCurrentDirectoryW(odd.wstring().c_str()));
+
+  const std::string here = CurrentFolder();
+  SCOPED_TRACE(Utf8FromCp932(here));
+  std::string exact;
+  EXPECT_TRUE(NarrowExact(Wide(here), exact));
+  EXPECT_TRUE(FolderExists(here));
+  std::string read;
+  ASSERT_TRUE(ReadWholeFile(JoinPath(here, "run.bat"), read));
+  EXPECT_EQ(read, JwBatch("作業用"));
+
+  Win32FileSystem fsys;
+  FileListing listing = BuildFileList(fsys, here, kFilterBatch);
+  EXPECT_FALSE(listing.stopped);
+  ASSERT_EQ(listing.rows.size(), 1u);
+  EXPECT_EQ(listing.rows[0].name, "run.bat");
+  EXPECT_EQ(listing.rows[0].title, J(" 作業用"));
+
+  // The short form of it stays a working path too.
+  std::optional<std::string> s = ShortFolderPath(here);
+  ASSERT_TRUE(s.has_value());
+  EXPECT_TRUE(FolderExists(*s));
+  EXPECT_TRUE(SetCurrentFolder(*s));
 }
 
 }  // namespace
