@@ -181,8 +181,12 @@ JwDialogResult DriveJwCadFileDialog(unsigned command, const std::wstring& button
   }
   YieldToEventLoop();
   WaitPumping(70);
-  // Jw_cad takes the path in its own code page.
-  SendMessageA(e, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  // Jw_cad takes the path in its own code page. A Jw_cad that stops
+  // answering must not hang this window with it.
+  DWORD_PTR set = 0;
+  if (!SendMessageTimeoutA(e, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()),
+                           SMTO_ABORTIFHUNG, 5000, &set))
+    return JwDialogResult::kNoDialog;
   HWND button = FindWindowExW(d, nullptr, L"Button", button_text.c_str());
   if (!button) return JwDialogResult::kNoButton;
   YieldToEventLoop();

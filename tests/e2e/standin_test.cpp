@@ -70,9 +70,9 @@ HWND StartedWindow(const Process& p) {
   return main;
 }
 
-// Our system's way of finding Jw_cad's file dialog: from the first "#32770"
-// window in the z-order down, the first with a direct "Edit" child. Only
-// windows of the stand-in count, so nothing else on the display can match.
+// Finding the stand-in's file dialog: from the first "#32770" window in the
+// z-order down, the first with a direct "Edit" child. Only windows of the
+// stand-in count, so nothing else on the display can match.
 HWND FindFileDialog(DWORD pid, HWND* edit) {
   for (HWND d = FindWindowW(L"#32770", nullptr); d; d = GetWindow(d, GW_HWNDNEXT)) {
     DWORD owner = 0;
