@@ -17,12 +17,10 @@ namespace {
 
 using std::string_view;
 
-// Every byte of every line passes the word scan, so the lead-byte test of
-// code page 932 (the ranges IsLeadByte uses) is inlined here.
-inline bool IsLead(char c) {
-  const auto b = static_cast<unsigned char>(c);
-  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
+// Every byte of every line passes the word scan; the character walks below
+// use CharLenAt (inline in core/text.h), so a lone lead byte before a blank
+// or a "." is a character of its own here as everywhere else.
+inline bool IsLead(char c) { return IsLeadByte(static_cast<unsigned char>(c)); }
 
 inline char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
 
@@ -41,7 +39,7 @@ inline bool IsKeyword(string_view text, string_view keyword) {
 
 bool IsCharBoundary(string_view s, std::size_t at) {
   std::size_t i = 0;
-  while (i < at) i += (IsLead(s[i]) && i + 1 < s.size()) ? 2 : 1;
+  while (i < at) i += CharLenAt(s, i);
   return i == at;
 }
 
@@ -82,7 +80,7 @@ inline string_view NextWord(string_view s, std::size_t& pos) {
       if (c == ' ') break;
       ++i;
     } else {
-      i += (IsLead(s[i]) && i + 1 < n) ? 2 : 1;
+      i += CharLenAt(s, i);
     }
   }
   pos = i;
@@ -263,13 +261,8 @@ class RelatedNames {
  public:
   void Add(string_view name) {
     key_.assign(name);  // the form AsciiUpper gives, in a reused buffer
-    for (std::size_t i = 0; i < key_.size(); ++i) {
-      if (IsLead(key_[i]) && i + 1 < key_.size()) {
-        ++i;
-      } else {
-        key_[i] = FoldAscii(key_[i]);
-      }
-    }
+    for (std::size_t i = 0; i < key_.size(); i += CharLenAt(key_, i))
+      key_[i] = FoldAscii(key_[i]);  // a lead byte is no letter: unchanged
     const auto it = index_.find(key_);
     if (it == index_.end()) {
       index_.emplace(key_, entries_.size());

@@ -561,13 +561,15 @@ class Vm {
   std::size_t Take(const Inst& in, std::size_t pos, bool at_boundary) const {
     const auto c = static_cast<unsigned char>(s_[pos]);
     const std::size_t char_len = at_boundary ? CharLenAt(s_, pos) : 1;
-    // In "k" mode a literal always takes exactly the character at pos: a
-    // pattern character is read whole, so a one-byte literal is never a lead
-    // byte, and a two-byte one starts with a lead byte.
+    // In "k" mode a literal takes exactly the character at pos: a pattern
+    // character is read whole, so a two-byte literal is a lead and a trail
+    // byte, and a one-byte literal (even a lone lead byte) matches only a
+    // one-byte character, never the first half of 表.
     if (in.op == Op::kChar) {
       if (in.len == 2)
         return pos + 1 < s_.size() && c == in.c0 &&
                static_cast<unsigned char>(s_[pos + 1]) == in.c1 ? 2 : 0;
+      if (p_->kanji && char_len != 1) return 0;
       return c == in.c0 || (in.fold && at_boundary &&
                             (c | 0x20) == (in.c0 | 0x20)) ? 1 : 0;
     }
@@ -638,7 +640,9 @@ bool FindLiteral(const Program& p, std::string_view s, std::size_t from,
       if (a != c && !(p.needle_fold[j] && qb && (a | 0x20) == (c | 0x20)))
         break;
     }
-    if (j < len) continue;
+    // With "k" the match must also end on a boundary: a needle ending in a
+    // lone lead byte does not take the first half of a character.
+    if (j < len || (p.kanji && len > 0 && next != pos + len)) continue;
     found = Found{pos, pos + len, p.literal_group ? pos : npos,
                   p.literal_group ? pos + len : npos};
     return true;

@@ -18,12 +18,29 @@
 
 namespace zel {
 
-// True for a byte that starts a double-byte character.
-bool IsLeadByte(unsigned char b);
+// True for a byte that can start a double-byte character (81-9F, E0-FC).
+constexpr bool IsLeadByte(unsigned char b) {
+  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+// True for a byte that can end one (40-7E, 80-FC). A blank, a control
+// character, "." or "/" never can.
+constexpr bool IsTrailByte(unsigned char b) {
+  return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+}
 
 // Length in bytes (1 or 2) of the character at byte offset pos. A lead byte
-// at the very end of the text counts as a character of its own.
-std::size_t CharLenAt(std::string_view s, std::size_t pos);
+// is a character of its own when no trail byte follows it: at the very end
+// of the text, or before a byte outside the trail range (a blank, a line
+// end), which then stays a character of its own too. This is the one
+// definition of a character: every walk over characters in the core goes
+// through it, so all of them agree.
+inline std::size_t CharLenAt(std::string_view s, std::size_t pos) {
+  return pos + 1 < s.size() && IsLeadByte(static_cast<unsigned char>(s[pos])) &&
+                 IsTrailByte(static_cast<unsigned char>(s[pos + 1]))
+             ? 2
+             : 1;
+}
 
 // Number of characters in s.
 std::size_t CharCount(std::string_view s);

@@ -336,6 +336,21 @@ TEST(AnalyseBatch, TrailBytesOfDoubleByteNamesStayIntact) {
   EXPECT_EQ(r.related_list, J(" 表.awk 能力表.doc 能力表.txt"));
 }
 
+TEST(AnalyseBatch, ALoneLeadByteIsACharacterOfItsOwn) {
+  // 95 followed by a blank or "." is no double-byte character: the blank
+  // separates words and the "." starts the suffix.
+  AnalysisResult r = Batch("T\r\ngawk -f \x95 a.awk \x95.awk b\x95.awk\r\nrem \x95 x\r\n");
+  EXPECT_FALSE(r.failed);
+  EXPECT_EQ(r.engine_label, "GAWK");
+  EXPECT_EQ(r.related_captions,
+            (std::vector<std::string>{"A.AWK", "\x95.AWK", "B\x95.AWK"}));
+  EXPECT_EQ(r.display, "T\r\nrem \x95 x\r\n");
+  // A lone lead byte as the first word is not the engine "gawk" behind it.
+  EXPECT_EQ(Batch("T\r\n\x95 gawk -f a.awk\r\n").engine_label, "?");
+  // A "rem" comment whose second word is a lone lead byte is a comment.
+  EXPECT_EQ(Batch("T\r\nrem \x95 #x\r\n").display, "T\r\nrem \x95 #x\r\n");
+}
+
 TEST(AnalyseBatch, ThirteenRelatedNamesFitAFourteenthFails) {
   std::string text = "T\r\n";
   for (int i = 1; i <= 13; ++i) text += "gawk -f s" + std::to_string(i) + ".awk\r\n";
@@ -389,10 +404,11 @@ TEST(AnalyseBatch, TooManyWordsFailButOnlyAfterTheTitle) {
   EXPECT_TRUE(Batch("T\r\n" + words(32) + "\r\n", DisplayMode::kAll).failed);
   EXPECT_FALSE(Batch(words(40) + "\r\nrem x\r\n").failed);
 
-  // A lone lead byte takes the blank after it as its second byte, so that
-  // blank separates nothing, as in the word table.
-  EXPECT_FALSE(Batch("T\r\n" + words(30) + " \x81 x\r\n").failed);
+  // A lone lead byte is a word of its own: a blank is never a trail byte,
+  // as in the word table.
+  EXPECT_TRUE(Batch("T\r\n" + words(30) + " \x81 x\r\n").failed);
   EXPECT_TRUE(Batch("T\r\n" + words(30) + " \x41 x\r\n").failed);
+  EXPECT_FALSE(Batch("T\r\n" + words(29) + " \x81 x\r\n").failed);
 
   // The failure keeps what was found before it, each name once.
   AnalysisResult r = Batch("T\r\ngawk -f a.awk b.awk\r\ngawk -f A.AWK\r\n" + words(32) + "\r\n");

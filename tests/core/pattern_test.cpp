@@ -178,6 +178,25 @@ TEST(PatternMatch, DoubleByteAwareness) {
   EXPECT_EQ(Match("/A" + J("イ") + "/k", J("アAイ")), "1");
 }
 
+// A lead byte followed by a byte that cannot be a trail byte is a character
+// of its own, for "." and classes with "k" and for classes without it.
+TEST(PatternMatch, LoneLeadByteIsOneCharacter) {
+  EXPECT_EQ(Replace("s/./x/kg", "\x95 a"), "xxx");
+  EXPECT_EQ(Replace("s/[^ ]+/W/kg", "\x95 abc"), "W W");
+  EXPECT_EQ(Replace("s/[^ ]+/W/g", "\x95 abc"), "W W");
+  EXPECT_EQ(Match("/^(.)$/k", "\x95\x7F"), "0");
+  EXPECT_EQ(Match("/^(..)$/k", "\x95\x7F"), "\x95\x7F");
+  EXPECT_EQ(Match("/(\\S+)$/k", "a \x95"), "\x95");
+  // The delimiter after a lone lead byte in a pattern ends the body.
+  EXPECT_EQ(Match("/\x95/", "a\x95 "), "1");
+  EXPECT_EQ(Replace("s/\x95/X/g", "\x95/\x95"), "X/X");
+  // With "k" a one-byte pattern character never takes the first byte of a
+  // double-byte character of the subject.
+  EXPECT_EQ(Match("/\x95/k", J("表")), "0");
+  EXPECT_EQ(Match("/\x95/", J("表")), "1");
+  EXPECT_EQ(Match("/\x95/k", "\x95 "), "1");
+}
+
 TEST(PatternMatch, Constructs) {
   // Alternation, at the top and inside groups, with nesting.
   EXPECT_EQ(Match("/cat|dog/", "hotdog"), "1");
