@@ -240,7 +240,7 @@ void AppendShown(std::string& display, string_view trimmed) {
 bool ReadTitle(LineReader& reader, std::string& line, AnalysisResult& r, DisplayMode mode,
                std::size_t size_hint) {
   // With every line shown the view text is about the file's size. Lines
-  // ended by a CR alone add a byte each; past the margin the text grows as
+  // ended by a CR or an LF alone add a byte each; past the margin the text grows as
   // it must. The cap keeps a wild hint from reserving what no file needs.
   constexpr std::size_t kMaxReserve = std::size_t{64} << 20;
   if (mode == DisplayMode::kAll && size_hint > 0)

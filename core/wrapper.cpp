@@ -232,7 +232,7 @@ std::string BuildWrapper(const WrapperInput& in,
 
 bool ReadBatchLines(ByteSource& src, std::vector<std::string>& lines) {
   lines.clear();
-  LineReader reader(src, LineEnds::kCr);
+  LineReader reader(src, LineEnds::kCrOrLf);
   std::string line;
   while (reader.ReadLine(line)) lines.push_back(line);
   return !reader.Failed();

@@ -56,11 +56,12 @@ std::string WrapperBatchPath(const std::string& jw_folder);
 std::string BuildWrapper(const WrapperInput& in,
                          const std::vector<std::string>& batch_lines);
 
-// The lines of a batch as the wrapper takes them: a line ends at CR (one LF
-// right after it belongs to the line end); a lone LF stays inside the line;
-// the bytes are unchanged; a last line without a line end counts; an empty
-// file has no lines. False when reading failed (the lines read before it
-// stay in `lines`, but must not be used for a wrapper).
+// The lines of a batch as the wrapper takes them: CR LF, CR and LF each end
+// a line, so a batch saved with LF line ends (or a mix) gets every rewrite
+// on every line, and the wrapper writes each line back with CR LF; the
+// bytes of a line are unchanged; a last line without a line end counts; an
+// empty file has no lines. False when reading failed (the lines read before
+// it stay in `lines`, but must not be used for a wrapper).
 bool ReadBatchLines(ByteSource& src, std::vector<std::string>& lines);
 
 }  // namespace zel

@@ -456,17 +456,27 @@ TEST(AnalyseBatch, UnreadableOrEmptyFilesFail) {
 }
 
 TEST(AnalyseBatch, RealFileWithMixedLineEnds) {
-  // CR alone ends a line; LF alone stays inside it.
+  // CR LF, CR and LF each end a line; the view shows every line with CR LF.
   TempDir dir;
-  auto path = dir.Write("m.bat", "REM t\rrem a\nrem b\r\nrem c\r\n\r\ngawk -f a.awk");
+  auto path = dir.Write("m.bat",
+                        "REM t\rrem a\nrem b\r\nrem c\n\ngawk -f a.awk\nperl b.pl\r\n"
+                        "  :coment\nx\n:end\nhidden\nrem #cd\njgawk -f c.awk");
   test::StdFileSystem fs;
-  auto file = fs.OpenRead(test::Cp932FromPath(path));
-  ASSERT_TRUE(file);
-  AnalysisResult r = AnalyseBatch(*file->bytes, DisplayMode::kAll, "C:\\m.bat", NoFiles);
-  EXPECT_FALSE(r.failed);
-  EXPECT_EQ(r.display, "REM t\r\nrem a\nrem b\r\nrem c\r\n\r\ngawk -f a.awk\r\n");
-  EXPECT_EQ(r.engine_label, "GAWK");
-  EXPECT_EQ(CaptionsOf(r), Names{"A.AWK"});
+  for (DisplayMode mode : {DisplayMode::kAll, DisplayMode::kFiltered}) {
+    auto file = fs.OpenRead(test::Cp932FromPath(path));
+    ASSERT_TRUE(file);
+    AnalysisResult r = AnalyseBatch(*file->bytes, mode, "C:\\m.bat", NoFiles);
+    EXPECT_FALSE(r.failed);
+    EXPECT_EQ(r.display, mode == DisplayMode::kAll
+                             ? "REM t\r\nrem a\r\nrem b\r\nrem c\r\n\r\ngawk -f a.awk\r\n"
+                               "perl b.pl\r\n  :coment\r\nx\r\n:end\r\nhidden\r\nrem #cd\r\n"
+                               "jgawk -f c.awk\r\n"
+                             : "REM t\r\nrem a\r\nrem b\r\nrem c\r\n  :coment\r\nx\r\n");
+    // Each engine line is seen on its own, and so is the "rem #cd" line.
+    EXPECT_EQ(r.engine_label, "JGAWK");
+    EXPECT_EQ(CaptionsOf(r), (Names{"A.AWK", "B.PL", "C.AWK"}));
+    EXPECT_TRUE(r.check_smenu);
+  }
 }
 
 AnalysisResult Settings(const std::string& bytes, DisplayMode mode,
@@ -497,6 +507,14 @@ TEST(AnalyseSettingsFile, FilteredModeHidesHashLinesExceptTheTitle) {
   std::string many_words = "T\r\n";
   for (int i = 0; i < 40; ++i) many_words += "w ";
   EXPECT_FALSE(Settings(many_words + "\r\n", DisplayMode::kAll).failed);
+}
+
+TEST(AnalyseSettingsFile, LfAndCrEndLinesToo) {
+  const std::string text = J("# 環境\n#隠す\nX=1\rY=2\r\n# z\nW=3");
+  EXPECT_EQ(Utf8FromCp932(Settings(text, DisplayMode::kFiltered).display),
+            "# 環境\r\nX=1\r\nY=2\r\nW=3\r\n");
+  EXPECT_EQ(Utf8FromCp932(Settings(text, DisplayMode::kAll).display),
+            "# 環境\r\n#隠す\r\nX=1\r\nY=2\r\n# z\r\nW=3\r\n");
 }
 
 TEST(AnalyseSettingsFile, FailuresAndTheLineLimit) {

@@ -400,8 +400,10 @@ TEST(WrapperReadBatchLines, LineEnds) {
   const Case cases[] = {
       {"a\rb\rc", {"a", "b", "c"}},
       {"a\r\nb\r\n", {"a", "b"}},
-      {"a\nb\r\n\r\nc", {"a\nb", "", "c"}},
-      {"a\r\r\n\n", {"a", "", "\n"}},
+      {"a\nb\r\n\r\nc", {"a", "b", "", "c"}},
+      {"a\r\r\n\n", {"a", "", ""}},
+      {"a\n\nb\n", {"a", "", "b"}},
+      {"a\n\r\nb", {"a", "", "b"}},
       {"no end", {"no end"}},
       {"", {}},
       {J("表\\\r\nソ\r\n"), {J("表\\"), J("ソ")}},
@@ -412,6 +414,33 @@ TEST(WrapperReadBatchLines, LineEnds) {
       std::vector<std::string> lines = {"left over"};
       EXPECT_TRUE(ReadBatchLines(src, lines));
       EXPECT_EQ(lines, c.lines) << Utf8FromCp932(c.bytes) << " chunk " << chunk;
+    }
+  }
+}
+
+// A batch saved with LF line ends, or with CR LF and LF mixed, gets every
+// rule on every one of its lines, and the wrapper ends each with CR LF.
+TEST(WrapperReadBatchLines, LfBatchesAreRewrittenLineByLine) {
+  const std::string batch =
+      "@echo off\nsub.bat x\r\necho %0\nchrawk.bat JWC_TEMP.TXT\nqzset y\r\necho after";
+  for (std::size_t chunk : {std::size_t{1}, std::size_t{4096}}) {
+    test::StringSource src(batch, std::string::npos, chunk);
+    std::vector<std::string> lines;
+    ASSERT_TRUE(ReadBatchLines(src, lines));
+    WrapperInput in = Plain();
+    EXPECT_EQ(Body(in, lines),
+              "@echo off\r\n"
+              "call sub.bat x\r\n"
+              "echo D:\\work\\a.bat\r\n"
+              "call chrawk.bat JWC_TEMP.TXT\r\ngoto VNK\r\n\r\n"
+              "call qzset y\r\n"
+              "echo after\r\n")
+        << "chunk " << chunk;
+    const std::string text = BuildWrapper(in, lines);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == '\n') {
+        ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << "LF alone at " << i;
+      }
     }
   }
 }
