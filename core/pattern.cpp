@@ -6,7 +6,11 @@
 // any pattern and nothing recurses per subject byte, so a 1 MB title line is
 // safe even for " *\* *$", which a backtracking engine retries from every
 // blank. Thread order is priority order, which gives Perl's leftmost, greedy
-// (or lazy) choice of match and of the first group.
+// (or lazy) choice of match and of the first group. A replacement with "g"
+// searches again from each match's end; where a search had to run past its
+// match, the later searches learn first which states can still reach a
+// match from where, and drop the rest (pattern_match.cpp), so that together
+// they stay linear too.
 //
 // Character rules, driven by the traps of code page 932:
 //  - the pattern is read character by character, so the 0x5C trail byte of
@@ -33,6 +37,7 @@ namespace {
 
 using pattern::Compiled;
 using pattern::Find;
+using pattern::ForEachMatch;
 using pattern::Found;
 using pattern::Piece;
 using pattern::Program;
@@ -55,32 +60,25 @@ std::string Match(std::string_view pattern, std::string_view subject) {
 std::string Replace(std::string_view pattern, std::string_view subject) {
   const Program& p = Compiled(pattern, true);
   if (!p.ok) return std::string(subject);
-  const std::size_t n = subject.size();
   std::string out;
-  std::size_t from = 0, copied = 0, boundary = 0;
+  std::size_t copied = 0;
   bool any = false;
-  for (;;) {
-    while (boundary < from) boundary += CharLenAt(subject, boundary);
-    Found f;
-    if (!Find(p, subject, from, boundary, f)) break;
+  ForEachMatch(p, subject, p.global, [&](const Found& f) {
     any = true;
     out.append(subject.substr(copied, f.start - copied));
     for (const Piece& piece : p.replacement)
       out += piece.group ? Group1(subject, f) : std::string_view(piece.text);
-    copied = from = f.end;
-    if (!p.global) break;
-    if (f.end == f.start) {
-      // An empty match: move on so it is not found again (with "k" the
-      // search itself skips to the next character boundary). An empty match
-      // right after a non-empty one is allowed, as in Perl: "aaa" =~
-      // s/a*/-/g gives "--".
-      if (from >= n) break;
-      ++from;
-    }
-  }
+    copied = f.end;
+  });
   if (!any) return std::string(subject);
   out.append(subject.substr(copied));
   return out;
+}
+
+std::size_t TakeMatcherSteps() {
+  const std::size_t steps = pattern::MatcherSteps();
+  pattern::MatcherSteps() = 0;
+  return steps;
 }
 
 }  // namespace zel

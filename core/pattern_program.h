@@ -5,6 +5,7 @@
 
 #include <bitset>
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -111,5 +112,15 @@ struct Found {
 // `boundary` is the first character boundary at or after `from`.
 bool Find(const Program& p, std::string_view s, std::size_t from,
           std::size_t boundary, Found& found);
+
+// Calls `on_match` with the first match, or with `every` with each match in
+// turn as a replacement with "g" takes them: each search starts where the
+// last match ended, one character further after an empty match. The work
+// is linear in the subject for any pattern.
+void ForEachMatch(const Program& p, std::string_view s, bool every,
+                  const std::function<void(const Found&)>& on_match);
+
+// The step count behind TakeMatcherSteps, per thread.
+std::size_t& MatcherSteps();
 
 }  // namespace zel::pattern
