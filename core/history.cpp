@@ -34,18 +34,6 @@ void ReadNumber(const std::string& line, std::size_t key_chars, int& value) {
   if (ParseInt16(MidChars(line, key_chars), v)) value = v;
 }
 
-// A title or path is one whole line of the file. A line break inside one
-// (a title read from a batch with a lone LF) would push every later line out
-// of its place, and the file would load titles as paths from there on, so
-// such breaks are written as blanks. Trail bytes of code page 932 are never
-// CR or LF, so this cannot touch a double-byte character.
-std::string OneLine(const std::string& value) {
-  std::string out = value;
-  std::replace(out.begin(), out.end(), '\r', ' ');
-  std::replace(out.begin(), out.end(), '\n', ' ');
-  return out;
-}
-
 }  // namespace
 
 int HistoryMenuSlot(int n) {
@@ -94,6 +82,9 @@ std::string FormatHistory(const History& h) {
   put(std::string(kNpKey) + std::to_string(h.Np));
   put(std::string(kNKey) + std::to_string(h.N));
   for (int n = 1; n <= EntriesInMemory(h.N); ++n) {
+    // A title or path is one whole line of the file. A line break inside
+    // one (a title read from an odd batch) would push every later line out
+    // of its place, and the file would load titles as paths from there on.
     put(OneLine(Entry(h, n).title));
     put(OneLine(Entry(h, n).batch_path));
   }

@@ -119,6 +119,13 @@ std::size_t FindText(std::string_view s, std::string_view needle,
   return std::string::npos;
 }
 
+std::string OneLine(std::string_view text) {
+  std::string out(text);
+  for (char& c : out)
+    if (c == '\r' || c == '\n') c = ' ';
+  return out;
+}
+
 std::string AsciiUpper(std::string_view s) {
   std::string out(s);
   for (std::size_t i = 0; i < out.size(); i += CharLenAt(out, i))

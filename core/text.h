@@ -75,6 +75,10 @@ std::string WithoutTrailingBackslash(std::string_view path);
 std::size_t FindText(std::string_view s, std::string_view needle,
                      std::size_t from = 0);
 
+// The text as one line of a file: each CR and each LF becomes a blank. A
+// trail byte is never CR or LF, so no double-byte character is touched.
+std::string OneLine(std::string_view text);
+
 // Case mapping and comparison of ASCII letters only; trail bytes untouched.
 std::string AsciiUpper(std::string_view s);
 std::string AsciiLower(std::string_view s);
