@@ -11,7 +11,12 @@
 // the character-set tools, "%0" replaced by the real batch path).
 //
 // All text is code page 932 bytes; a batch line that no rewrite touches is
-// copied byte for byte, whatever its encoding.
+// copied byte for byte, whatever its encoding. The folders and paths the
+// wrapper writes (the batch folder, the Jw_cad folder, the editor, the
+// batch's path for "%0", a header's short path) may hold characters cmd
+// treats specially ("D:\R&D", "D:\p%PATH%q"); they are written so that cmd
+// reads each as the one literal value it is (core/cmdtext.h), and a folder
+// without such characters keeps the plain text.
 #pragma once
 
 #include <functional>
