@@ -485,6 +485,110 @@ AnalysisResult Settings(const std::string& bytes, DisplayMode mode,
   return AnalyseSettingsFile(src, mode);
 }
 
+// --- what the comment view is given ----------------------------------------
+
+const std::string kCut = J("…（省略）");
+const std::string kRestCut = J("…（以下省略）") + "\r\n";
+
+// A line of 2 MB would freeze the comment view for minutes: each shown line
+// is cut after its first 4,096 characters (a double-byte character counts
+// as one and is never split) and marked; the analysis still sees it whole.
+TEST(AnalyseBatch, LongLinesAreCutInTheView) {
+  const std::string long_comment = "rem " + std::string(2u << 20, 'x');
+  AnalysisResult r = Batch("T\r\n" + long_comment + "\r\nrem short\r\n");
+  EXPECT_FALSE(r.failed);
+  EXPECT_EQ(r.failure, AnalysisFailure::kNone);
+  EXPECT_TRUE(r.display == "T\r\n" + long_comment.substr(0, 4096) + kCut + "\r\nrem short\r\n");
+
+  // Double-byte characters: 4,096 characters, 8,188 bytes here.
+  std::string wide = "rem ";
+  for (int i = 0; i < 5000; ++i) wide += J("表");
+  r = Batch("T\r\n" + wide + "\r\n");
+  std::string expected_wide = "rem ";
+  for (int i = 0; i < 4092; ++i) expected_wide += J("表");
+  EXPECT_TRUE(r.display == "T\r\n" + expected_wide + kCut + "\r\n");
+
+  // Exactly 4,096 characters, trailing blanks aside, are not cut; one more is.
+  const std::string exact = "rem " + std::string(4092, 'y');
+  EXPECT_TRUE(Batch("T\r\n" + exact + "     \r\n").display == "T\r\n" + exact + "\r\n");
+  EXPECT_TRUE(Batch("T\r\n" + exact + "z\r\n").display == "T\r\n" + exact + kCut + "\r\n");
+
+  // The title line is cut the same way; an engine line is cut in the view
+  // only, and a script named past the cut is still related.
+  const std::string engine_line = "gawk -f " + std::string(5000, 'a') + " b.awk";
+  r = Batch(std::string(5000, 'T') + "\r\n" + engine_line + "\r\n", DisplayMode::kAll);
+  EXPECT_TRUE(r.display == std::string(4096, 'T') + kCut + "\r\n" + engine_line.substr(0, 4096) +
+                               kCut + "\r\n");
+  EXPECT_EQ(r.engine_label, "GAWK");
+  EXPECT_EQ(CaptionsOf(r), Names{"B.AWK"});
+
+  // Environment and layer files too.
+  r = Settings("T\r\n" + std::string(4097, 'k') + "\r\n", DisplayMode::kAll);
+  EXPECT_TRUE(r.display == "T\r\n" + std::string(4096, 'k') + kCut + "\r\n");
+}
+
+// The view text as a whole stays within 1 MB: the line that would pass it
+// gives way to a closing line, and nothing is shown after it. The rest of
+// the file is still read for the engine, the related files and the line
+// count.
+TEST(AnalyseBatch, TheViewStopsAtOneMegabyte) {
+  std::string text = "T\r\n";
+  const std::string line = "rem " + std::string(996, 'c');  // 1,002 bytes shown
+  for (int i = 0; i < 2000; ++i) text += line + "\r\n";
+  text += "gawk -f last.awk\r\n";
+  for (const bool batch : {true, false}) {
+    SCOPED_TRACE(batch ? "batch" : "settings file");
+    AnalysisResult r = batch ? Batch(text, DisplayMode::kAll) : Settings(text, DisplayMode::kAll);
+    EXPECT_FALSE(r.failed);
+    EXPECT_LE(r.display.size(), 1048576u);
+    ASSERT_GE(r.display.size(), kRestCut.size());
+    EXPECT_EQ(r.display.substr(r.display.size() - kRestCut.size()), kRestCut);
+    // Whole lines up to the closing one, as many as fit with it.
+    const std::size_t shown = (r.display.size() - 3 - kRestCut.size()) / (line.size() + 2);
+    EXPECT_EQ(3 + shown * (line.size() + 2) + kRestCut.size(), r.display.size());
+    EXPECT_GT(3 + (shown + 1) * (line.size() + 2) + kRestCut.size(), 1048576u);
+    EXPECT_EQ(r.display.find("gawk"), std::string::npos);
+    if (batch) {
+      EXPECT_EQ(r.engine_label, "GAWK");
+      EXPECT_EQ(CaptionsOf(r), Names{"LAST.AWK"});
+    }
+  }
+
+  // Lines past the view still count: 32,768 of them fail.
+  std::string many = text;
+  for (int i = 2001; i < 32768; ++i) many += "x\r\n";
+  AnalysisResult r = Batch(many, DisplayMode::kAll);
+  EXPECT_TRUE(r.failed);
+  EXPECT_EQ(r.failure, AnalysisFailure::kTooManyLines);
+}
+
+// Why an analysis failed, so the window can say it in one line.
+TEST(AnalyseBatch, TheReasonForAFailure) {
+  EXPECT_EQ(Batch("").failure, AnalysisFailure::kUnreadable);
+  StringSource broken("T\r\nrem a\r\nrem b\r\n", 6, 2);
+  EXPECT_EQ(AnalyseBatch(broken, DisplayMode::kAll, "C:\\x.bat", NoFiles).failure,
+            AnalysisFailure::kUnreadable);
+  std::string words32 = "T\r\n";
+  for (int i = 0; i < 32; ++i) words32 += "w ";
+  EXPECT_EQ(Batch(words32 + "\r\n").failure, AnalysisFailure::kTooManyWords);
+  std::string lines = "T\r\n";
+  for (int i = 0; i < 32768; ++i) lines += "rem c\r\n";
+  EXPECT_EQ(Batch(lines).failure, AnalysisFailure::kTooManyLines);
+  std::string scripts = "T\r\n";
+  for (int i = 1; i <= 14; ++i) scripts += "gawk -f s" + std::to_string(i) + ".awk\r\n";
+  EXPECT_EQ(Batch(scripts).failure, AnalysisFailure::kTooManyRelated);
+  AnalysisResult fine = Batch("T\r\nrem c\r\n");
+  EXPECT_FALSE(fine.failed);
+  EXPECT_EQ(fine.failure, AnalysisFailure::kNone);
+
+  EXPECT_EQ(Settings("", DisplayMode::kAll).failure, AnalysisFailure::kUnreadable);
+  EXPECT_EQ(Settings("T\r\nA=1\r\n", DisplayMode::kAll, 5).failure, AnalysisFailure::kUnreadable);
+  std::string settings = "T\r\n";
+  for (int i = 0; i < 32768; ++i) settings += "A=1\r\n";
+  EXPECT_EQ(Settings(settings, DisplayMode::kAll).failure, AnalysisFailure::kTooManyLines);
+}
+
+
 TEST(AnalyseSettingsFile, FilteredModeHidesHashLinesExceptTheTitle) {
   const std::string text =
       Lines({"# 標準の環境 *  ", "#コメント", "   # 字下げ", "X=1  ", "", "  Y = 2", "#", "Z#=3"});
