@@ -66,7 +66,7 @@ std::size_t FindChar(std::string_view s, char c, std::size_t from = 0);
 // Byte offset of the last single-byte character c; npos when none.
 std::size_t FindLastChar(std::string_view s, char c);
 
-// The path without one final "" that is a character of its own: 表 (95 5C)
+// The path without one final "\" that is a character of its own: 表 (95 5C)
 // or ソ (83 5C) at the end of a folder name stays whole.
 std::string WithoutTrailingBackslash(std::string_view path);
 
