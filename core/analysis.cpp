@@ -17,12 +17,10 @@ namespace {
 
 using std::string_view;
 
-// Every byte of every line passes the word scan, so the lead-byte test of
-// code page 932 (the ranges IsLeadByte uses) is inlined here.
-inline bool IsLead(char c) {
-  const auto b = static_cast<unsigned char>(c);
-  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
+// Every byte of every line passes the word scan; the character walks below
+// use CharLenAt (inline in core/text.h), so a lone lead byte before a blank
+// or a "." is a character of its own here as everywhere else.
+inline bool IsLead(char c) { return IsLeadByte(static_cast<unsigned char>(c)); }
 
 inline char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
 
@@ -41,7 +39,7 @@ inline bool IsKeyword(string_view text, string_view keyword) {
 
 bool IsCharBoundary(string_view s, std::size_t at) {
   std::size_t i = 0;
-  while (i < at) i += (IsLead(s[i]) && i + 1 < s.size()) ? 2 : 1;
+  while (i < at) i += CharLenAt(s, i);
   return i == at;
 }
 
@@ -82,7 +80,7 @@ inline string_view NextWord(string_view s, std::size_t& pos) {
       if (c == ' ') break;
       ++i;
     } else {
-      i += (IsLead(s[i]) && i + 1 < n) ? 2 : 1;
+      i += CharLenAt(s, i);
     }
   }
   pos = i;
@@ -227,31 +225,72 @@ const EngineTable& Engines() {
 // trail byte of 表 or ソ is not a separator.
 std::string FileNamePart(const std::string& path) { return Match("/([^\\\\]*)$/", path); }
 
-// A shown line, its trailing blanks already removed: CR LF added.
-void AppendShown(std::string& display, string_view trimmed) {
-  display.append(trimmed);
-  display.push_back('\r');
-  display.push_back('\n');
+void Fail(AnalysisResult& r, AnalysisFailure why) {
+  r.failed = true;
+  r.failure = why;
 }
+
+// The comment view's text, within the bounds of kMaxViewLineChars and
+// kMaxViewBytes (see core/analysis.h).
+class ViewText {
+ public:
+  explicit ViewText(std::string& text) : text_(text) {}
+
+  // A shown line, its trailing blanks already removed: cut where it is too
+  // long, and CR LF added, unless the view is full.
+  void Add(string_view trimmed) {
+    if (full_) return;
+    const Markers& m = Marks();
+    bool cut = false;
+    // A line of no more bytes than the limit has no more characters either.
+    if (trimmed.size() > kMaxViewLineChars) {
+      const std::size_t end = ByteOffsetOfChar(trimmed, kMaxViewLineChars);
+      cut = end < trimmed.size();
+      trimmed = trimmed.substr(0, end);
+    }
+    const std::size_t need = trimmed.size() + (cut ? m.cut.size() : 0) + 2;
+    if (text_.size() + need + m.rest.size() > kMaxViewBytes) {
+      text_ += m.rest;
+      full_ = true;
+      return;
+    }
+    text_.append(trimmed);
+    if (cut) text_ += m.cut;
+    text_.push_back('\r');
+    text_.push_back('\n');
+  }
+
+ private:
+  struct Markers {
+    std::string cut = J("…（省略）");
+    std::string rest = J("…（以下省略）") + "\r\n";
+  };
+  static const Markers& Marks() {
+    static const Markers markers;
+    return markers;
+  }
+
+  std::string& text_;
+  bool full_ = false;
+};
 
 // Reads the title line, which is always shown and not examined further.
 // An empty file fails here like an unreadable one: the list never offers an
 // empty file, so it was emptied after listing, and the view keeps what it
 // showed rather than blanking itself for a file that is no longer what the
 // row says.
-bool ReadTitle(LineReader& reader, std::string& line, AnalysisResult& r, DisplayMode mode,
-               std::size_t size_hint) {
+bool ReadTitle(LineReader& reader, std::string& line, AnalysisResult& r, ViewText& view,
+               DisplayMode mode, std::size_t size_hint) {
   // With every line shown the view text is about the file's size. Lines
-  // ended by a CR alone add a byte each; past the margin the text grows as
-  // it must. The cap keeps a wild hint from reserving what no file needs.
-  constexpr std::size_t kMaxReserve = std::size_t{64} << 20;
+  // ended by a CR or an LF alone add a byte each; past the margin the text
+  // grows as it must. The view never holds more than kMaxViewBytes.
   if (mode == DisplayMode::kAll && size_hint > 0)
-    r.display.reserve(std::min(size_hint + size_hint / 16 + 2, kMaxReserve));
+    r.display.reserve(std::min(size_hint + size_hint / 16 + 2, kMaxViewBytes));
   if (!reader.ReadLine(line)) {
-    r.failed = true;
+    Fail(r, AnalysisFailure::kUnreadable);
     return false;
   }
-  AppendShown(r.display, TrimRight(line));
+  view.Add(TrimRight(line));
   return true;
 }
 
@@ -263,13 +302,8 @@ class RelatedNames {
  public:
   void Add(string_view name) {
     key_.assign(name);  // the form AsciiUpper gives, in a reused buffer
-    for (std::size_t i = 0; i < key_.size(); ++i) {
-      if (IsLead(key_[i]) && i + 1 < key_.size()) {
-        ++i;
-      } else {
-        key_[i] = FoldAscii(key_[i]);
-      }
-    }
+    for (std::size_t i = 0; i < key_.size(); i += CharLenAt(key_, i))
+      key_[i] = FoldAscii(key_[i]);  // a lead byte is no letter: unchanged
     const auto it = index_.find(key_);
     if (it == index_.end()) {
       index_.emplace(key_, entries_.size());
@@ -305,14 +339,18 @@ class RelatedNames {
 
 class BatchAnalyser {
  public:
-  BatchAnalyser(AnalysisResult& r, DisplayMode mode) : r_(r), all_(mode == DisplayMode::kAll) {}
+  BatchAnalyser(AnalysisResult& r, ViewText& view, DisplayMode mode)
+      : r_(r), view_(view), all_(mode == DisplayMode::kAll) {}
 
   RelatedNames& related() { return related_; }
 
   // One line after the title; false when the analysis must stop.
   bool Line(string_view line) {
     LineWords words(line);
-    if (line.size() >= kMinBytesForTooManyWords && words.Total() > kMaxWords) return false;
+    if (line.size() >= kMinBytesForTooManyWords && words.Total() > kMaxWords) {
+      Fail(r_, AnalysisFailure::kTooManyWords);
+      return false;
+    }
     std::size_t after_first = 0;
     const string_view first = NextWord(line, after_first);
 
@@ -332,8 +370,11 @@ class BatchAnalyser {
       in_block_ = false;
     }
     if (all_ || in_block_ || comment) {
-      if (++shown_ > kMaxShownLines) return false;
-      AppendShown(r_.display, shown);
+      if (++shown_ > kMaxShownLines) {
+        Fail(r_, AnalysisFailure::kTooManyLines);
+        return false;
+      }
+      view_.Add(shown);
     }
 
     if (const Engine* engine = engines_.Find(first)) {
@@ -443,6 +484,7 @@ class BatchAnalyser {
   }
 
   AnalysisResult& r_;
+  ViewText& view_;
   const EngineTable& engines_ = Engines();
   RelatedNames related_;
   const bool all_;
@@ -484,21 +526,22 @@ AnalysisResult AnalyseBatch(ByteSource& file, DisplayMode mode, const std::strin
                             const std::function<bool(const std::string&)>& file_exists,
                             std::size_t size_hint) {
   AnalysisResult r;
+  ViewText view(r.display);
   LineReader reader(file);
   std::string line;
-  if (!ReadTitle(reader, line, r, mode, size_hint)) return r;
-  BatchAnalyser analyser(r, mode);
+  if (!ReadTitle(reader, line, r, view, mode, size_hint)) return r;
+  BatchAnalyser analyser(r, view, mode);
   bool read_all = true;
   while (read_all && reader.ReadLine(line)) read_all = analyser.Line(line);
   if (!read_all || reader.Failed()) {
+    if (!r.failed) Fail(r, AnalysisFailure::kUnreadable);
     // The names gathered so far stay listed, as the selection keeps them.
     ListRelated(r, analyser.related(), false);
-    r.failed = true;
     return r;
   }
   AddCompanions(analyser.related(), batch_path, file_exists);
   if (!ListRelated(r, analyser.related(), true)) {
-    r.failed = true;
+    Fail(r, AnalysisFailure::kTooManyRelated);
     return r;
   }
   r.menu_built = true;
@@ -507,9 +550,10 @@ AnalysisResult AnalyseBatch(ByteSource& file, DisplayMode mode, const std::strin
 
 AnalysisResult AnalyseSettingsFile(ByteSource& file, DisplayMode mode, std::size_t size_hint) {
   AnalysisResult r;
+  ViewText view(r.display);
   LineReader reader(file);
   std::string line;
-  if (!ReadTitle(reader, line, r, mode, size_hint)) return r;
+  if (!ReadTitle(reader, line, r, view, mode, size_hint)) return r;
   std::size_t shown = 0;
   while (reader.ReadLine(line)) {
     if (mode == DisplayMode::kFiltered) {
@@ -517,12 +561,12 @@ AnalysisResult AnalyseSettingsFile(ByteSource& file, DisplayMode mode, std::size
       if (first != std::string::npos && line[first] == '#') continue;
     }
     if (++shown > kMaxShownLines) {
-      r.failed = true;
+      Fail(r, AnalysisFailure::kTooManyLines);
       return r;
     }
-    AppendShown(r.display, TrimRight(line));
+    view.Add(TrimRight(line));
   }
-  if (reader.Failed()) r.failed = true;
+  if (reader.Failed()) Fail(r, AnalysisFailure::kUnreadable);
   return r;
 }
 

@@ -26,9 +26,32 @@ namespace zel {
 // environment or layer file. kAll: every line.
 enum class DisplayMode { kFiltered, kAll };
 
+// Why an analysis ended early, so the window can say why a file shows
+// nothing new.
+enum class AnalysisFailure {
+  kNone,
+  kUnreadable,      // the file could not be read, or is empty
+  kTooManyWords,    // a line after the title has more than 31 words
+  kTooManyLines,    // more than kMaxShownLines lines would be shown
+  kTooManyRelated,  // more related names than the menu has entries
+};
+
+// The comment view is a multi-line edit control, whose layout time grows
+// with the square of a line's length: a 2 MB line froze the window for
+// minutes. So the text it is given is bounded: each shown line keeps its
+// first kMaxViewLineChars characters (a double-byte character counts as one
+// and is never split) followed by "…（省略）" when it was cut, and the text
+// as a whole stays within kMaxViewBytes bytes: a line that would leave no
+// room for the closing line "…（以下省略）" gives way to it, and nothing is
+// shown after it. Only the view is bounded: the engine, the related files
+// and the line count see every line whole, to the end of the file.
+constexpr std::size_t kMaxViewLineChars = 4096;
+constexpr std::size_t kMaxViewBytes = std::size_t{1} << 20;
+
 struct AnalysisResult {
   // Text for the comment view: each shown line with its trailing blanks
-  // removed and CR LF after it. The title line is always the first.
+  // removed and CR LF after it, within the bounds above. The title line is
+  // always the first.
   std::string display;
   // The engine the batch calls; "?" when none was found. After a failure it
   // holds the label as far as the analysis got (the selection state keeps
@@ -50,8 +73,9 @@ struct AnalysisResult {
   // the last caption hidden.
   bool menu_built = false;
   // The analysis ended early: the comment view and the engine field keep
-  // what they showed before.
+  // what they showed before. `failure` says why.
   bool failed = false;
+  AnalysisFailure failure = AnalysisFailure::kNone;
 };
 
 // Related-file entries after the batch's own one.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <string_view>
 
 #include "core/settings.h"
@@ -28,23 +29,23 @@ const HistoryEntry& Entry(const History& h, int n) {
 // The number after a key of `key_chars` characters; the key itself is never
 // compared, so files with a misspelt key have always loaded. The conversion
 // is the settings file's, so both files accept the same numbers (blanks
-// around them, a fraction rounded).
-void ReadNumber(const std::string& line, std::size_t key_chars, int& value) {
+// around them, a fraction rounded); a number beyond 16 bits (99999) is
+// still a number and saturates. False when the text is no number.
+bool ReadNumber(const std::string& line, std::size_t key_chars, int& value) {
+  const std::string text = MidChars(line, key_chars);
   std::int16_t v = 0;
-  if (ParseInt16(MidChars(line, key_chars), v)) value = v;
+  if (ParseInt16(text, v)) {
+    value = v;
+    return true;
+  }
+  double d = 0;
+  if (!ParseDecimal(text, d)) return false;
+  value = d > 0 ? std::numeric_limits<std::int16_t>::max()
+                : std::numeric_limits<std::int16_t>::min();
+  return true;
 }
 
-// A title or path is one whole line of the file. A line break inside one
-// (a title read from a batch with a lone LF) would push every later line out
-// of its place, and the file would load titles as paths from there on, so
-// such breaks are written as blanks. Trail bytes of code page 932 are never
-// CR or LF, so this cannot touch a double-byte character.
-std::string OneLine(const std::string& value) {
-  std::string out = value;
-  std::replace(out.begin(), out.end(), '\r', ' ');
-  std::replace(out.begin(), out.end(), '\n', ' ');
-  return out;
-}
+bool IsUsableCount(int n) { return n >= 1 && n <= kMaxHistory; }
 
 }  // namespace
 
@@ -73,15 +74,23 @@ void LoadHistory(const std::vector<std::string>* lines, History& h) {
   };
 
   if (has(1)) ReadNumber(line(1), CharCount(kNpKey), h.Np);
-  if (has(2)) ReadNumber(line(2), CharCount(kNKey), h.N);
-  if (h.N < h.Np) h.Np = h.N;
+  // The count decides how many entries are read, so a count the menus
+  // cannot show must not cost the entries the file holds: one above the
+  // menus' room reads as many as there is room for; one that is no number,
+  // or 0 or less, keeps the count from before, or the default when that is
+  // no count either (0 at a first start).
+  int n = h.N;
+  if (has(2) && ReadNumber(line(2), CharCount(kNKey), n) && n > kMaxHistory) n = kMaxHistory;
+  if (!IsUsableCount(n)) n = IsUsableCount(h.N) ? h.N : kDefaultHistoryCount;
+  h.N = n;
+  h.Np = std::clamp(h.Np, 0, h.N);
 
   // Each field is read from its own line, so a file that ends early leaves
   // the fields after its end exactly as they were.
-  for (int n = 1; n <= EntriesInMemory(h.N); ++n) {
-    const std::size_t title_line = 2 * static_cast<std::size_t>(n) + 1;
-    if (has(title_line)) Entry(h, n).title = line(title_line);
-    if (has(title_line + 1)) Entry(h, n).batch_path = line(title_line + 1);
+  for (int k = 1; k <= h.N; ++k) {
+    const std::size_t title_line = 2 * static_cast<std::size_t>(k) + 1;
+    if (has(title_line)) Entry(h, k).title = line(title_line);
+    if (has(title_line + 1)) Entry(h, k).batch_path = line(title_line + 1);
   }
 }
 
@@ -94,6 +103,9 @@ std::string FormatHistory(const History& h) {
   put(std::string(kNpKey) + std::to_string(h.Np));
   put(std::string(kNKey) + std::to_string(h.N));
   for (int n = 1; n <= EntriesInMemory(h.N); ++n) {
+    // A title or path is one whole line of the file. A line break inside
+    // one (a title read from an odd batch) would push every later line out
+    // of its place, and the file would load titles as paths from there on.
     put(OneLine(Entry(h, n).title));
     put(OneLine(Entry(h, n).batch_path));
   }

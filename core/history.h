@@ -47,11 +47,13 @@ struct History {
 
 // Reads the lines of "Taskmnu.ini" into `h` (`lines` is null when the file
 // could not be opened). Line 1 holds Np from its 14th character on, line 2 N
-// from its 13th (characters, not bytes); a value that is not a number keeps
-// the earlier value. Np is then lowered to N when above it. Then come N
-// entries, two whole lines each (title, path); lines the file does not have
-// leave their fields as they were, and nothing beyond entry 30 is read.
-// Call NormaliseHistoryCount afterwards.
+// from its 13th (characters, not bytes). N comes out within 1..30: a count
+// above 30 reads 30 entries; one that is not a number, or 0 or less, keeps
+// the earlier N when that is within 1..30 and is kDefaultHistoryCount
+// otherwise (a first start). An Np that is not a number keeps the earlier
+// value; Np is then brought within 0..N. Then come N entries, two whole
+// lines each (title, path); lines the file does not have leave their fields
+// as they were.
 void LoadHistory(const std::vector<std::string>* lines, History& h);
 
 // The whole file: "TempbakbatNp=<Np>", "TempbakbatN=<N>", then title and path
@@ -81,7 +83,8 @@ std::vector<HistoryCopy> Slaidmenu(History& h, int oldpoint);
 std::vector<HistoryCopy> RecordRun(History& h, const std::string& title,
                                    const std::string& batch_path);
 
-// Brings N into 1..30 and Np into 0..N.
+// Brings N into 1..30 and Np into 0..N, for a count set other than by
+// LoadHistory (which does it itself).
 void NormaliseHistoryCount(History& h);
 
 }  // namespace zel

@@ -34,9 +34,11 @@ bool LineReader::ReadImpl(std::string& line, std::size_t max_bytes) {
       }
     }
     std::size_t start = pos_;
+    const bool lf_ends = ends_ == LineEnds::kCrOrLf;
     while (pos_ < len_) {
-      char c = buf_[pos_];
-      if (c == '\r' || (c == '\n' && ends_ == LineEnds::kCrOrLf)) break;
+      // Nearly every byte is above CR, so one comparison passes it.
+      const auto c = static_cast<unsigned char>(buf_[pos_]);
+      if (c <= '\r' && (c == '\r' || (c == '\n' && lf_ends))) break;
       ++pos_;
     }
     any = any || pos_ > start;

@@ -23,9 +23,13 @@ enum class LineEnds {
   kCrOrLf,   // CR LF, CR or LF
 };
 
+// Reads lines of a file. Batches and settings files are saved by all kinds
+// of editors, with CR LF, LF or a mix of both, so by default CR LF, CR and
+// LF each end a line (a CR LF is one line end, an LF after a CR never an
+// empty line of its own).
 class LineReader {
  public:
-  explicit LineReader(ByteSource& src, LineEnds ends = LineEnds::kCr,
+  explicit LineReader(ByteSource& src, LineEnds ends = LineEnds::kCrOrLf,
                       std::size_t chunk = 4096);
 
   // The next line without its end. False when no line is left or the read

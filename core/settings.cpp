@@ -2,7 +2,9 @@
 
 #include <charconv>
 #include <cmath>
+#include <algorithm>
 #include <limits>
+#include <optional>
 #include <string_view>
 #include <system_error>
 
@@ -113,34 +115,41 @@ std::string ImageLine(std::int16_t image) {
   return " " + std::to_string(image) + " ";
 }
 
-// Reads by position. `buf_` plays the part of the single line variable the
-// file has always been read through: a read past the end (or of a file that
-// could not be opened) fails and leaves it as it was, so every later field
-// is cut from the last line that was read, or from nothing.
+// Reads by position. A line the file does not have (it ended early, or
+// could not be opened at all) is no value: the field it would fill keeps
+// what it held before reading, which at a start is its default. So a file
+// cut short never spreads its last line into the fields after it, and a
+// close writes back the defaults, not what a missing line seemed to say.
 class Reader {
  public:
   explicit Reader(const std::vector<std::string>* lines) : lines_(lines) {}
 
   void Skip() { Next(); }
 
-  void Text(std::string_view key, std::string& field) { field = Value(key); }
-  void Fixed(std::string_view key, std::string& field, std::size_t n) {
-    field = FitChars(Value(key), n);
+  void Text(std::string_view key, std::string& field) {
+    if (auto v = Value(key)) field = std::move(*v);
   }
-  void Int16(std::string_view key, std::int16_t& f) { ParseInt16(Value(key), f); }
-  void Int32(std::string_view key, std::int32_t& f) { ParseInt32(Value(key), f); }
-  void Byte(std::string_view key, std::uint8_t& f) { ParseByte(Value(key), f); }
-  void Single(std::string_view key, float& f) { ParseSingle(Value(key), f); }
-  void FontSize(std::string_view key, double& f) { ParseDecimal(Value(key), f); }
-  void Truth(std::string_view key, bool& f) { ParseTruth(Value(key), f); }
+  void Fixed(std::string_view key, std::string& field, std::size_t n) {
+    if (auto v = Value(key)) field = FitChars(*v, n);
+  }
+  void Int16(std::string_view key, std::int16_t& f) { Convert(key, f, ParseInt16); }
+  void Int32(std::string_view key, std::int32_t& f) { Convert(key, f, ParseInt32); }
+  void Byte(std::string_view key, std::uint8_t& f) { Convert(key, f, ParseByte); }
+  void Single(std::string_view key, float& f) { Convert(key, f, ParseSingle); }
+  void FontSize(std::string_view key, double& f) { Convert(key, f, ParseFontSize); }
+  void Truth(std::string_view key, bool& f) { Convert(key, f, ParseTruth); }
 
   void Buttons(std::string_view key, std::vector<ToolButtonSetting>& tools) {
-    // A count that does not convert (a damaged line, or a file that ended
-    // before it) reads no blocks at all: guessing a count would only fill
-    // buttons from whatever line happens to repeat.
-    std::int16_t n = 0;
-    ParseInt16(Value(key), n);
-    for (int i = 0; i < n; ++i) {
+    // A count that does not convert keeps the count it starts with, the
+    // toolbar's button count: a damaged "Tools=" line then still reads
+    // every favourite, and the column lines after the blocks stay in step.
+    // A negative count reads no block.
+    std::int16_t n = static_cast<std::int16_t>(
+        std::min<std::size_t>(tools.size(), std::numeric_limits<std::int16_t>::max()));
+    const std::optional<std::string> count = Value(key);
+    if (!count) return;  // the file ended before the count
+    ParseInt16(*count, n);
+    for (int i = 0; i < n && More(); ++i) {
       // Surplus blocks are still read so the lines after them stay in step.
       ToolButtonSetting scratch;
       ToolButtonSetting& b =
@@ -148,32 +157,31 @@ class Reader {
               ? tools[static_cast<std::size_t>(i)]
               : scratch;
       Next();  // the "TOOLBUTTON----------i" mark
-      b.key = Line();
-      b.tag = Line();
-      b.caption = Line();
-      b.tooltip = Line();
-      ParseInt16(Line(), b.image);
+      for (std::string* field : {&b.key, &b.tag, &b.caption, &b.tooltip})
+        if (const std::string* line = Next()) *field = *line;
+      if (const std::string* line = Next()) ParseInt16(*line, b.image);
     }
   }
 
  private:
-  void Next() {
-    if (lines_ != nullptr && next_ < lines_->size()) buf_ = (*lines_)[next_++];
-  }
-  const std::string& Line() {
-    Next();
-    return buf_;
-  }
+  bool More() const { return lines_ != nullptr && next_ < lines_->size(); }
+  // The next line; null past the end of the file.
+  const std::string* Next() { return More() ? &(*lines_)[next_++] : nullptr; }
   // The key is cut by its length in characters and never compared: files
   // with misspelt or translated keys have always loaded.
-  std::string Value(std::string_view key) {
-    Next();
-    return MidChars(buf_, CharCount(key));
+  std::optional<std::string> Value(std::string_view key) {
+    const std::string* line = Next();
+    if (line == nullptr) return std::nullopt;
+    return MidChars(*line, CharCount(key));
+  }
+  // A value that does not convert leaves the field as it was.
+  template <class T>
+  void Convert(std::string_view key, T& field, bool (*parse)(const std::string&, T&)) {
+    if (auto v = Value(key)) parse(*v, field);
   }
 
   const std::vector<std::string>* lines_;
   std::size_t next_ = 0;
-  std::string buf_;
 };
 
 class Writer {
@@ -219,8 +227,10 @@ class Writer {
   void Number(std::string_view key, long long v) {
     Put(std::string(key) + std::to_string(v));
   }
+  // A text set by a window may hold a line break; written as it is, it
+  // would push every later value off its line.
   void Put(const std::string& line) {
-    out_ += line;
+    out_ += OneLine(line);
     out_ += "\r\n";
   }
 
@@ -328,12 +338,26 @@ bool ParseByte(const std::string& text, std::uint8_t& out) {
 
 bool ParseSingle(const std::string& text, float& out) {
   // Parsed straight as float, so the shortest form FormatSingle writes comes
-  // back as the very same value; from_chars refuses what overflows a float.
-  return ParseFloating(text, out);
+  // back as the very same value. A window converts these to pixels: what
+  // overflows a float (from_chars refuses it) or is not finite is refused.
+  float v = 0;
+  if (!ParseFloating(text, v) || !std::isfinite(v)) return false;
+  out = v;
+  return true;
 }
 
 bool ParseDecimal(const std::string& text, double& out) {
   return ParseFloating(text, out);
+}
+
+bool ParseFontSize(const std::string& text, double& out) {
+  // A size no font takes would reach the window as a font height it cannot
+  // make (1e300 points does not even fit an integer): only the sizes the
+  // font dialog offers, 1 to 1638 points, are taken.
+  double v = 0;
+  if (!ParseDecimal(text, v) || !(v >= kMinFontPoints && v <= kMaxFontPoints)) return false;
+  out = v;
+  return true;
 }
 
 bool ParseTruth(const std::string& text, bool& out) {

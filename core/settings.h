@@ -64,27 +64,36 @@ struct Settings {
 Settings DefaultSettings(const std::string& current_dir, std::size_t buttons);
 
 // Reads the file's lines into `s` by position. `lines` is null when the file
-// could not be opened. Values that are missing or do not convert leave the
-// field as it was; text fields take what the line buffer holds (a file that
-// ends early repeats its last line into every later read). Never fails.
+// could not be opened. A field whose line the file does not have (it ends
+// early, or was not opened) keeps its value, and so does one whose value
+// does not convert; a text field takes its line from the key's length on.
+// "Tools=" that does not convert counts s.Tools.size() blocks; a negative
+// count reads none; surplus blocks are read and dropped. Never fails.
 void ParseSettings(const std::vector<std::string>* lines, Settings& s);
 
 // The fallbacks applied after reading: empty jwwfolder -> "C:\JWW", empty
 // gaihenfolder -> current_dir, empty editor -> "Notepad".
 void ApplySettingsFallbacks(Settings& s, const std::string& current_dir);
 
-// The whole file, 42 + 6n lines, each ended by CR LF.
+// The whole file, 42 + 6n lines, each ended by CR LF. A CR or LF inside a
+// text is written as a blank, so the line count always holds.
 std::string FormatSettings(const Settings& s);
+
+// Font sizes the reader takes, in points: what the font dialog offers.
+constexpr double kMinFontPoints = 1;
+constexpr double kMaxFontPoints = 1638;
 
 // Conversions as the reader applies them (exposed for tests and for the
 // options dialog): blanks around the value are allowed; an integer with a
 // fraction rounds half to even. False when the text does not convert or is
-// out of range; `out` is then untouched.
+// out of range (a single that is not finite, a font size outside
+// kMinFontPoints..kMaxFontPoints); `out` is then untouched.
 bool ParseInt16(const std::string& text, std::int16_t& out);
 bool ParseInt32(const std::string& text, std::int32_t& out);
 bool ParseByte(const std::string& text, std::uint8_t& out);
 bool ParseSingle(const std::string& text, float& out);
 bool ParseDecimal(const std::string& text, double& out);
+bool ParseFontSize(const std::string& text, double& out);
 bool ParseTruth(const std::string& text, bool& out);
 
 // Number forms as the writer uses them.

@@ -60,14 +60,6 @@ const std::unordered_map<std::uint32_t, std::uint16_t>& ReverseTable() {
 
 }  // namespace
 
-bool IsLeadByte(unsigned char b) { return LeadRow(b) >= 0; }
-
-std::size_t CharLenAt(std::string_view s, std::size_t pos) {
-  if (pos + 1 < s.size() && IsLeadByte(static_cast<unsigned char>(s[pos])))
-    return 2;
-  return 1;
-}
-
 std::size_t CharCount(std::string_view s) {
   std::size_t n = 0;
   for (std::size_t i = 0; i < s.size(); i += CharLenAt(s, i)) ++n;
@@ -127,6 +119,13 @@ std::size_t FindText(std::string_view s, std::string_view needle,
   return std::string::npos;
 }
 
+std::string OneLine(std::string_view text) {
+  std::string out(text);
+  for (char& c : out)
+    if (c == '\r' || c == '\n') c = ' ';
+  return out;
+}
+
 std::string AsciiUpper(std::string_view s) {
   std::string out(s);
   for (std::size_t i = 0; i < out.size(); i += CharLenAt(out, i))
@@ -160,7 +159,6 @@ long DecodeCp932Char(std::string_view s, std::size_t pos, std::size_t* len) {
   if (len) *len = l;
   if (l == 2) {
     unsigned char t = static_cast<unsigned char>(s[pos + 1]);
-    if (t < 0x40 || t > 0xFC) return -1;
     std::uint16_t u = kDoubleByte[LeadRow(b)][t - 0x40];
     return u ? static_cast<long>(u) : -1;
   }

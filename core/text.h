@@ -18,12 +18,29 @@
 
 namespace zel {
 
-// True for a byte that starts a double-byte character.
-bool IsLeadByte(unsigned char b);
+// True for a byte that can start a double-byte character (81-9F, E0-FC).
+constexpr bool IsLeadByte(unsigned char b) {
+  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+// True for a byte that can end one (40-7E, 80-FC). A blank, a control
+// character, "." or "/" never can.
+constexpr bool IsTrailByte(unsigned char b) {
+  return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+}
 
 // Length in bytes (1 or 2) of the character at byte offset pos. A lead byte
-// at the very end of the text counts as a character of its own.
-std::size_t CharLenAt(std::string_view s, std::size_t pos);
+// is a character of its own when no trail byte follows it: at the very end
+// of the text, or before a byte outside the trail range (a blank, a line
+// end), which then stays a character of its own too. This is the one
+// definition of a character: every walk over characters in the core goes
+// through it, so all of them agree.
+inline std::size_t CharLenAt(std::string_view s, std::size_t pos) {
+  return pos + 1 < s.size() && IsLeadByte(static_cast<unsigned char>(s[pos])) &&
+                 IsTrailByte(static_cast<unsigned char>(s[pos + 1]))
+             ? 2
+             : 1;
+}
 
 // Number of characters in s.
 std::size_t CharCount(std::string_view s);
@@ -49,7 +66,7 @@ std::size_t FindChar(std::string_view s, char c, std::size_t from = 0);
 // Byte offset of the last single-byte character c; npos when none.
 std::size_t FindLastChar(std::string_view s, char c);
 
-// The path without one final "" that is a character of its own: 表 (95 5C)
+// The path without one final "\" that is a character of its own: 表 (95 5C)
 // or ソ (83 5C) at the end of a folder name stays whole.
 std::string WithoutTrailingBackslash(std::string_view path);
 
@@ -57,6 +74,10 @@ std::string WithoutTrailingBackslash(std::string_view path);
 // boundary (so a match never begins inside a double-byte character).
 std::size_t FindText(std::string_view s, std::string_view needle,
                      std::size_t from = 0);
+
+// The text as one line of a file: each CR and each LF becomes a blank. A
+// trail byte is never CR or LF, so no double-byte character is touched.
+std::string OneLine(std::string_view text);
 
 // Case mapping and comparison of ASCII letters only; trail bytes untouched.
 std::string AsciiUpper(std::string_view s);

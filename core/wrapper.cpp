@@ -3,6 +3,7 @@
 #include <initializer_list>
 #include <string_view>
 
+#include "core/cmdtext.h"
 #include "core/pattern.h"
 #include "core/text.h"
 #include "core/words.h"
@@ -51,15 +52,26 @@ bool IsAnyOf(const std::string& value,
 
 // Every "%0" that starts on a character boundary becomes `path`; the
 // inserted path is not searched again.
+//
+// The path must reach the command as the one value it is. A "%" in it is
+// written "%%" wherever it stands. A path with a blank or a character cmd
+// treats specially ("D:\R&D\a.bat") goes in double quotes, unless the "%0"
+// already stands inside quotes in the line ("call "%0"", "if "%0"==..."),
+// where quotes around it would close the line's own and set the "&" free.
+// So "call %0" and "call "%0"" both become "call "D:\R&D\a.bat"". That is
+// also what %0 holds when a batch is started by a quoted path, so the
+// batch's own lines expect it.
 std::string ReplacePercentZero(const std::string& line,
                                const std::string& path) {
+  const std::string in_quotes = ForCmdInQuotes(path);
+  const std::string bare = NeedsCmdQuotes(path) ? "\"" + in_quotes + "\"" : in_quotes;
   std::string out;
   std::size_t from = 0;
   for (;;) {
     std::size_t hit = FindText(line, "%0", from);
     if (hit == std::string::npos) break;
     out.append(line, from, hit - from);
-    out += path;
+    out += IsInsideCmdQuotes(line, hit) ? in_quotes : bare;
     from = hit + 2;
   }
   out.append(line, from, std::string::npos);
@@ -137,7 +149,12 @@ std::string RewriteLine(const std::string& read, const WrapperInput& in) {
   if (EndsWithNoCase(words[0], ".bat")) line = "call " + line;
 
   // A header naming a file ("#h/path") gets the file's short path, which
-  // the tools reading the header can open whatever its characters.
+  // the tools reading the header can open whatever its characters. cmd
+  // expands "%" in every line, a comment too ("%~" there even ends the
+  // batch), so a "%" of the short path is doubled. In a "rem" comment cmd
+  // reads nothing else of the line, and a "^" would only become part of the
+  // name the header gives; in any other line the special characters are
+  // escaped.
   if (StartsWithNoCase(words[1], "#h/")) {
     std::size_t slash = FindChar(line, '/');
     if (slash != std::string::npos && slash + 1 < line.size() &&
@@ -145,7 +162,10 @@ std::string RewriteLine(const std::string& read, const WrapperInput& in) {
       std::string head = line.substr(0, slash + 1);
       std::optional<std::string> short_path =
           in.short_path_if_exists(line.substr(slash + 1));
-      if (short_path) line = head + *short_path;
+      if (short_path) {
+        const bool comment = IsAnyOf(words[0], {"rem", "@rem"});
+        line = head + (comment ? ForCmdInQuotes(*short_path) : ForCmdBare(*short_path));
+      }
     }
   }
 
@@ -168,8 +188,30 @@ void Add(std::string& text, std::string_view line) {
   text += kCrLf;
 }
 
+// A folder or path in double quotes, its "%" doubled: cmd reads it as the
+// one literal value, whatever characters it holds.
 std::string Quoted(std::string_view s) {
-  return "\"" + std::string(s) + "\"";
+  return "\"" + ForCmdInQuotes(s) + "\"";
+}
+
+// "SET name=value". A value with a character cmd treats specially is
+// written in the form SET "name=value", quotes around the whole assignment,
+// so that "&", "|", "<", ">", "^", "(" and ")" in a folder need no escape
+// and the assignment still ends where the line does; "%" in a folder is
+// doubled, while the "%PATH%" the line adds stays a variable. A value
+// without such characters keeps the plain form.
+std::string SetLine(std::string_view name, const std::vector<std::string>& folders,
+                    std::string_view tail) {
+  bool special = false;
+  for (const std::string& folder : folders) special = special || HasCmdSpecial(folder);
+  std::string value;
+  for (const std::string& folder : folders) {
+    if (!value.empty()) value += ';';
+    value += special ? ForCmdInQuotes(folder) : folder;
+  }
+  value += tail;
+  if (!special) return "SET " + std::string(name) + "=" + value;
+  return "SET \"" + std::string(name) + "=" + value + "\"";
 }
 
 }  // namespace
@@ -190,14 +232,14 @@ std::string BuildWrapper(const WrapperInput& in,
                      : J("@REM   【Zelvanto テンポラリバッチ】通常モード"));
   Add(text, in.Debug ? "echo on" : "@echo off");
   if (f.paths_differ) {
-    Add(text, "SET PATH=" + f.P + ";" + f.JP + ";%PATH%");
-    if (awk) Add(text, "SET AWKPATH=" + f.P + ";" + f.JP + ";%AWKPATH%");
-    if (ruby) Add(text, "SET Rubylib=" + f.P);
+    Add(text, SetLine("PATH", {f.P, f.JP}, ";%PATH%"));
+    if (awk) Add(text, SetLine("AWKPATH", {f.P, f.JP}, ";%AWKPATH%"));
+    if (ruby) Add(text, SetLine("Rubylib", {f.P}, ""));
   }
   if (in.Debug) Add(text, J("copy JWC_TEMP.TXT 変形前.txt > nul"));
   if (move) {
     Add(text, "copy JWC_TEMP.TXT " + Quoted(f.O + "\\JWC_TEMP.TXT") + " > nul");
-    Add(text, f.FD);
+    Add(text, ForCmdBare(f.FD));
     Add(text, "cd " + Quoted(f.P));
   }
   if (in.WriteOut) {
@@ -212,7 +254,7 @@ std::string BuildWrapper(const WrapperInput& in,
   Add(text, ":VNK");
   if (move) {
     Add(text, "copy JWC_TEMP.TXT " + Quoted(f.J + "\\JWC_TEMP.TXT") + " > nul");
-    Add(text, f.JD);
+    Add(text, ForCmdBare(f.JD));
     Add(text, "cd " + Quoted(f.JP));
   }
   // Without Move the batch folder may still hold a copy from an earlier run
@@ -232,7 +274,7 @@ std::string BuildWrapper(const WrapperInput& in,
 
 bool ReadBatchLines(ByteSource& src, std::vector<std::string>& lines) {
   lines.clear();
-  LineReader reader(src, LineEnds::kCr);
+  LineReader reader(src, LineEnds::kCrOrLf);
   std::string line;
   while (reader.ReadLine(line)) lines.push_back(line);
   return !reader.Failed();

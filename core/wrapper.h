@@ -11,7 +11,12 @@
 // the character-set tools, "%0" replaced by the real batch path).
 //
 // All text is code page 932 bytes; a batch line that no rewrite touches is
-// copied byte for byte, whatever its encoding.
+// copied byte for byte, whatever its encoding. The folders and paths the
+// wrapper writes (the batch folder, the Jw_cad folder, the editor, the
+// batch's path for "%0", a header's short path) may hold characters cmd
+// treats specially ("D:\R&D", "D:\p%PATH%q"); they are written so that cmd
+// reads each as the one literal value it is (core/cmdtext.h), and a folder
+// without such characters keeps the plain text.
 #pragma once
 
 #include <functional>
@@ -56,11 +61,12 @@ std::string WrapperBatchPath(const std::string& jw_folder);
 std::string BuildWrapper(const WrapperInput& in,
                          const std::vector<std::string>& batch_lines);
 
-// The lines of a batch as the wrapper takes them: a line ends at CR (one LF
-// right after it belongs to the line end); a lone LF stays inside the line;
-// the bytes are unchanged; a last line without a line end counts; an empty
-// file has no lines. False when reading failed (the lines read before it
-// stay in `lines`, but must not be used for a wrapper).
+// The lines of a batch as the wrapper takes them: CR LF, CR and LF each end
+// a line, so a batch saved with LF line ends (or a mix) gets every rewrite
+// on every line, and the wrapper writes each line back with CR LF; the
+// bytes of a line are unchanged; a last line without a line end counts; an
+// empty file has no lines. False when reading failed (the lines read before
+// it stay in `lines`, but must not be used for a wrapper).
 bool ReadBatchLines(ByteSource& src, std::vector<std::string>& lines);
 
 }  // namespace zel

@@ -336,6 +336,21 @@ TEST(AnalyseBatch, TrailBytesOfDoubleByteNamesStayIntact) {
   EXPECT_EQ(r.related_list, J(" 表.awk 能力表.doc 能力表.txt"));
 }
 
+TEST(AnalyseBatch, ALoneLeadByteIsACharacterOfItsOwn) {
+  // 95 followed by a blank or "." is no double-byte character: the blank
+  // separates words and the "." starts the suffix.
+  AnalysisResult r = Batch("T\r\ngawk -f \x95 a.awk \x95.awk b\x95.awk\r\nrem \x95 x\r\n");
+  EXPECT_FALSE(r.failed);
+  EXPECT_EQ(r.engine_label, "GAWK");
+  EXPECT_EQ(r.related_captions,
+            (std::vector<std::string>{"A.AWK", "\x95.AWK", "B\x95.AWK"}));
+  EXPECT_EQ(r.display, "T\r\nrem \x95 x\r\n");
+  // A lone lead byte as the first word is not the engine "gawk" behind it.
+  EXPECT_EQ(Batch("T\r\n\x95 gawk -f a.awk\r\n").engine_label, "?");
+  // A "rem" comment whose second word is a lone lead byte is a comment.
+  EXPECT_EQ(Batch("T\r\nrem \x95 #x\r\n").display, "T\r\nrem \x95 #x\r\n");
+}
+
 TEST(AnalyseBatch, ThirteenRelatedNamesFitAFourteenthFails) {
   std::string text = "T\r\n";
   for (int i = 1; i <= 13; ++i) text += "gawk -f s" + std::to_string(i) + ".awk\r\n";
@@ -389,10 +404,11 @@ TEST(AnalyseBatch, TooManyWordsFailButOnlyAfterTheTitle) {
   EXPECT_TRUE(Batch("T\r\n" + words(32) + "\r\n", DisplayMode::kAll).failed);
   EXPECT_FALSE(Batch(words(40) + "\r\nrem x\r\n").failed);
 
-  // A lone lead byte takes the blank after it as its second byte, so that
-  // blank separates nothing, as in the word table.
-  EXPECT_FALSE(Batch("T\r\n" + words(30) + " \x81 x\r\n").failed);
+  // A lone lead byte is a word of its own: a blank is never a trail byte,
+  // as in the word table.
+  EXPECT_TRUE(Batch("T\r\n" + words(30) + " \x81 x\r\n").failed);
   EXPECT_TRUE(Batch("T\r\n" + words(30) + " \x41 x\r\n").failed);
+  EXPECT_FALSE(Batch("T\r\n" + words(29) + " \x81 x\r\n").failed);
 
   // The failure keeps what was found before it, each name once.
   AnalysisResult r = Batch("T\r\ngawk -f a.awk b.awk\r\ngawk -f A.AWK\r\n" + words(32) + "\r\n");
@@ -440,17 +456,27 @@ TEST(AnalyseBatch, UnreadableOrEmptyFilesFail) {
 }
 
 TEST(AnalyseBatch, RealFileWithMixedLineEnds) {
-  // CR alone ends a line; LF alone stays inside it.
+  // CR LF, CR and LF each end a line; the view shows every line with CR LF.
   TempDir dir;
-  auto path = dir.Write("m.bat", "REM t\rrem a\nrem b\r\nrem c\r\n\r\ngawk -f a.awk");
+  auto path = dir.Write("m.bat",
+                        "REM t\rrem a\nrem b\r\nrem c\n\ngawk -f a.awk\nperl b.pl\r\n"
+                        "  :coment\nx\n:end\nhidden\nrem #cd\njgawk -f c.awk");
   test::StdFileSystem fs;
-  auto file = fs.OpenRead(test::Cp932FromPath(path));
-  ASSERT_TRUE(file);
-  AnalysisResult r = AnalyseBatch(*file->bytes, DisplayMode::kAll, "C:\\m.bat", NoFiles);
-  EXPECT_FALSE(r.failed);
-  EXPECT_EQ(r.display, "REM t\r\nrem a\nrem b\r\nrem c\r\n\r\ngawk -f a.awk\r\n");
-  EXPECT_EQ(r.engine_label, "GAWK");
-  EXPECT_EQ(CaptionsOf(r), Names{"A.AWK"});
+  for (DisplayMode mode : {DisplayMode::kAll, DisplayMode::kFiltered}) {
+    auto file = fs.OpenRead(test::Cp932FromPath(path));
+    ASSERT_TRUE(file);
+    AnalysisResult r = AnalyseBatch(*file->bytes, mode, "C:\\m.bat", NoFiles);
+    EXPECT_FALSE(r.failed);
+    EXPECT_EQ(r.display, mode == DisplayMode::kAll
+                             ? "REM t\r\nrem a\r\nrem b\r\nrem c\r\n\r\ngawk -f a.awk\r\n"
+                               "perl b.pl\r\n  :coment\r\nx\r\n:end\r\nhidden\r\nrem #cd\r\n"
+                               "jgawk -f c.awk\r\n"
+                             : "REM t\r\nrem a\r\nrem b\r\nrem c\r\n  :coment\r\nx\r\n");
+    // Each engine line is seen on its own, and so is the "rem #cd" line.
+    EXPECT_EQ(r.engine_label, "JGAWK");
+    EXPECT_EQ(CaptionsOf(r), (Names{"A.AWK", "B.PL", "C.AWK"}));
+    EXPECT_TRUE(r.check_smenu);
+  }
 }
 
 AnalysisResult Settings(const std::string& bytes, DisplayMode mode,
@@ -458,6 +484,110 @@ AnalysisResult Settings(const std::string& bytes, DisplayMode mode,
   StringSource src(bytes, fail_at);
   return AnalyseSettingsFile(src, mode);
 }
+
+// --- what the comment view is given ----------------------------------------
+
+const std::string kCut = J("…（省略）");
+const std::string kRestCut = J("…（以下省略）") + "\r\n";
+
+// A line of 2 MB would freeze the comment view for minutes: each shown line
+// is cut after its first 4,096 characters (a double-byte character counts
+// as one and is never split) and marked; the analysis still sees it whole.
+TEST(AnalyseBatch, LongLinesAreCutInTheView) {
+  const std::string long_comment = "rem " + std::string(2u << 20, 'x');
+  AnalysisResult r = Batch("T\r\n" + long_comment + "\r\nrem short\r\n");
+  EXPECT_FALSE(r.failed);
+  EXPECT_EQ(r.failure, AnalysisFailure::kNone);
+  EXPECT_TRUE(r.display == "T\r\n" + long_comment.substr(0, 4096) + kCut + "\r\nrem short\r\n");
+
+  // Double-byte characters: 4,096 characters, 8,188 bytes here.
+  std::string wide = "rem ";
+  for (int i = 0; i < 5000; ++i) wide += J("表");
+  r = Batch("T\r\n" + wide + "\r\n");
+  std::string expected_wide = "rem ";
+  for (int i = 0; i < 4092; ++i) expected_wide += J("表");
+  EXPECT_TRUE(r.display == "T\r\n" + expected_wide + kCut + "\r\n");
+
+  // Exactly 4,096 characters, trailing blanks aside, are not cut; one more is.
+  const std::string exact = "rem " + std::string(4092, 'y');
+  EXPECT_TRUE(Batch("T\r\n" + exact + "     \r\n").display == "T\r\n" + exact + "\r\n");
+  EXPECT_TRUE(Batch("T\r\n" + exact + "z\r\n").display == "T\r\n" + exact + kCut + "\r\n");
+
+  // The title line is cut the same way; an engine line is cut in the view
+  // only, and a script named past the cut is still related.
+  const std::string engine_line = "gawk -f " + std::string(5000, 'a') + " b.awk";
+  r = Batch(std::string(5000, 'T') + "\r\n" + engine_line + "\r\n", DisplayMode::kAll);
+  EXPECT_TRUE(r.display == std::string(4096, 'T') + kCut + "\r\n" + engine_line.substr(0, 4096) +
+                               kCut + "\r\n");
+  EXPECT_EQ(r.engine_label, "GAWK");
+  EXPECT_EQ(CaptionsOf(r), Names{"B.AWK"});
+
+  // Environment and layer files too.
+  r = Settings("T\r\n" + std::string(4097, 'k') + "\r\n", DisplayMode::kAll);
+  EXPECT_TRUE(r.display == "T\r\n" + std::string(4096, 'k') + kCut + "\r\n");
+}
+
+// The view text as a whole stays within 1 MB: the line that would pass it
+// gives way to a closing line, and nothing is shown after it. The rest of
+// the file is still read for the engine, the related files and the line
+// count.
+TEST(AnalyseBatch, TheViewStopsAtOneMegabyte) {
+  std::string text = "T\r\n";
+  const std::string line = "rem " + std::string(996, 'c');  // 1,002 bytes shown
+  for (int i = 0; i < 2000; ++i) text += line + "\r\n";
+  text += "gawk -f last.awk\r\n";
+  for (const bool batch : {true, false}) {
+    SCOPED_TRACE(batch ? "batch" : "settings file");
+    AnalysisResult r = batch ? Batch(text, DisplayMode::kAll) : Settings(text, DisplayMode::kAll);
+    EXPECT_FALSE(r.failed);
+    EXPECT_LE(r.display.size(), 1048576u);
+    ASSERT_GE(r.display.size(), kRestCut.size());
+    EXPECT_EQ(r.display.substr(r.display.size() - kRestCut.size()), kRestCut);
+    // Whole lines up to the closing one, as many as fit with it.
+    const std::size_t shown = (r.display.size() - 3 - kRestCut.size()) / (line.size() + 2);
+    EXPECT_EQ(3 + shown * (line.size() + 2) + kRestCut.size(), r.display.size());
+    EXPECT_GT(3 + (shown + 1) * (line.size() + 2) + kRestCut.size(), 1048576u);
+    EXPECT_EQ(r.display.find("gawk"), std::string::npos);
+    if (batch) {
+      EXPECT_EQ(r.engine_label, "GAWK");
+      EXPECT_EQ(CaptionsOf(r), Names{"LAST.AWK"});
+    }
+  }
+
+  // Lines past the view still count: 32,768 of them fail.
+  std::string many = text;
+  for (int i = 2001; i < 32768; ++i) many += "x\r\n";
+  AnalysisResult r = Batch(many, DisplayMode::kAll);
+  EXPECT_TRUE(r.failed);
+  EXPECT_EQ(r.failure, AnalysisFailure::kTooManyLines);
+}
+
+// Why an analysis failed, so the window can say it in one line.
+TEST(AnalyseBatch, TheReasonForAFailure) {
+  EXPECT_EQ(Batch("").failure, AnalysisFailure::kUnreadable);
+  StringSource broken("T\r\nrem a\r\nrem b\r\n", 6, 2);
+  EXPECT_EQ(AnalyseBatch(broken, DisplayMode::kAll, "C:\\x.bat", NoFiles).failure,
+            AnalysisFailure::kUnreadable);
+  std::string words32 = "T\r\n";
+  for (int i = 0; i < 32; ++i) words32 += "w ";
+  EXPECT_EQ(Batch(words32 + "\r\n").failure, AnalysisFailure::kTooManyWords);
+  std::string lines = "T\r\n";
+  for (int i = 0; i < 32768; ++i) lines += "rem c\r\n";
+  EXPECT_EQ(Batch(lines).failure, AnalysisFailure::kTooManyLines);
+  std::string scripts = "T\r\n";
+  for (int i = 1; i <= 14; ++i) scripts += "gawk -f s" + std::to_string(i) + ".awk\r\n";
+  EXPECT_EQ(Batch(scripts).failure, AnalysisFailure::kTooManyRelated);
+  AnalysisResult fine = Batch("T\r\nrem c\r\n");
+  EXPECT_FALSE(fine.failed);
+  EXPECT_EQ(fine.failure, AnalysisFailure::kNone);
+
+  EXPECT_EQ(Settings("", DisplayMode::kAll).failure, AnalysisFailure::kUnreadable);
+  EXPECT_EQ(Settings("T\r\nA=1\r\n", DisplayMode::kAll, 5).failure, AnalysisFailure::kUnreadable);
+  std::string settings = "T\r\n";
+  for (int i = 0; i < 32768; ++i) settings += "A=1\r\n";
+  EXPECT_EQ(Settings(settings, DisplayMode::kAll).failure, AnalysisFailure::kTooManyLines);
+}
+
 
 TEST(AnalyseSettingsFile, FilteredModeHidesHashLinesExceptTheTitle) {
   const std::string text =
@@ -481,6 +611,14 @@ TEST(AnalyseSettingsFile, FilteredModeHidesHashLinesExceptTheTitle) {
   std::string many_words = "T\r\n";
   for (int i = 0; i < 40; ++i) many_words += "w ";
   EXPECT_FALSE(Settings(many_words + "\r\n", DisplayMode::kAll).failed);
+}
+
+TEST(AnalyseSettingsFile, LfAndCrEndLinesToo) {
+  const std::string text = J("# 環境\n#隠す\nX=1\rY=2\r\n# z\nW=3");
+  EXPECT_EQ(Utf8FromCp932(Settings(text, DisplayMode::kFiltered).display),
+            "# 環境\r\nX=1\r\nY=2\r\nW=3\r\n");
+  EXPECT_EQ(Utf8FromCp932(Settings(text, DisplayMode::kAll).display),
+            "# 環境\r\n#隠す\r\nX=1\r\nY=2\r\n# z\r\nW=3\r\n");
 }
 
 TEST(AnalyseSettingsFile, FailuresAndTheLineLimit) {

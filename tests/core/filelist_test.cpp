@@ -32,14 +32,17 @@ TEST(FileList, BatchesNeedTheMarkerOnALaterLine) {
   dir.Write("dbl2.bat", J("REM T\r\n表表表表表表表表#jw\r\n"));
   dir.Write("late.bat", "REM T\r\necho\r\necho\r\nrem #jw\r\n");
   dir.Write("none.bat", "@echo off\r\necho hi\r\n");
-  dir.Write("lf.bat", "REM LF\nrem #jw\n");              // one line: LF alone ends none
+  dir.Write("lf.bat", "REM LF\nrem #jw\n");              // saved with LF line ends
+  dir.Write("mixed.bat", "REM mixed\r\necho\nrem #jw\r\n"); // CR LF and LF
+  dir.Write("cr.bat", "REM cr\recho\r#jw");                // CR alone, no final end
+  dir.Write("lfonly.bat", "REM #jw\n");                    // still one line
   dir.Write("zero.bat", "");
   dir.Write("other.txt", "REM x\r\n#jw\r\n");
   StdFileSystem fs;
   FileListing l = BuildFileList(fs, dir.str(), kFilterBatch);
   EXPECT_FALSE(l.stopped);
   auto t = TitlesByName(l);
-  EXPECT_EQ(t.size(), 4u);
+  EXPECT_EQ(t.size(), 7u);
   EXPECT_EQ(t.count("second.bat"), 1u);
   EXPECT_EQ(t["second.bat"], J(" 円弧"));
   EXPECT_EQ(t.count("edge.bat"), 1u);
@@ -48,7 +51,10 @@ TEST(FileList, BatchesNeedTheMarkerOnALaterLine) {
   EXPECT_EQ(t.count("far.bat"), 0u);
   EXPECT_EQ(t.count("dbl2.bat"), 0u);
   EXPECT_EQ(t.count("only.bat"), 0u);
-  EXPECT_EQ(t.count("lf.bat"), 0u);
+  EXPECT_EQ(t["lf.bat"], " LF");
+  EXPECT_EQ(t["mixed.bat"], " mixed");
+  EXPECT_EQ(t["cr.bat"], " cr");
+  EXPECT_EQ(t.count("lfonly.bat"), 0u);
   EXPECT_EQ(t.count("zero.bat"), 0u);
 }
 
@@ -72,15 +78,19 @@ TEST(FileList, EnvironmentAndLayerFilesTakeTheirFirstLine) {
   dir.Write("zero.jwf", "");
   dir.Write("l.jwl", J("レイヤ名\r\n"));
   dir.Write("B.JWL", "upper\r\n");
+  dir.Write("lf.jwl", J("LF保存\nX=1\n"));
+  dir.Write("cr.jwf", "CR\rX=1\r");
   dir.Write("x.bat", "REM t\r\n#jw\r\n");
   StdFileSystem fs;
   auto jwf = TitlesByName(BuildFileList(fs, dir.str(), kFilterJwf));
-  EXPECT_EQ(jwf.size(), 2u);
+  EXPECT_EQ(jwf.size(), 3u);
+  EXPECT_EQ(jwf["cr.jwf"], "CR");
   EXPECT_EQ(jwf[J("a.jwf")], J("  標準設定 *"));
   EXPECT_EQ(jwf.count("empty_title.jwf"), 1u);
   EXPECT_EQ(jwf["empty_title.jwf"], "");
   auto jwl = TitlesByName(BuildFileList(fs, dir.str(), kFilterJwl));
-  EXPECT_EQ(jwl.size(), 2u);
+  EXPECT_EQ(jwl.size(), 3u);
+  EXPECT_EQ(jwl["lf.jwl"], J("LF保存"));
   EXPECT_EQ(jwl["l.jwl"], J("レイヤ名"));
   EXPECT_EQ(jwl["B.JWL"], "upper");
   // An empty folder gives an empty list, without stopping.

@@ -274,7 +274,7 @@ TEST(HistoryFile, MissingShortOrDamagedFileKeepsEarlierValues) {
   ExpectEntry(h2, 4, "Plain", "E:\\plain.bat");
 
   // Values that are not numbers keep the earlier ones; blanks are allowed.
-  for (const char* bad : {"abc", "", "2x", "99999"}) {
+  for (const char* bad : {"abc", "", "2x"}) {
     const std::vector<std::string> lines = {std::string("TempbakbatNp=") + bad,
                                             std::string("TempbakbatN=") + bad};
     History h = before;
@@ -300,11 +300,83 @@ TEST(HistoryFile, CountBeyondTheMenuReadsThirtyEntries) {
   }
   History h;
   LoadHistory(&lines, h);
-  EXPECT_EQ(h.N, 40);
-  ExpectEntry(h, 30, Title(30), PathOf(30));
-  NormaliseHistoryCount(h);
   EXPECT_EQ(h.N, 30);
   EXPECT_EQ(h.Np, 1);
+  ExpectEntry(h, 30, Title(30), PathOf(30));
+}
+
+// A count the menus cannot show never costs the entries the file holds: one
+// above 30 reads 30; one that does not convert keeps the count from before,
+// or 10 when that is no count either (0 at a first start). Loading does this
+// itself, so no caller can forget it.
+TEST(HistoryFile, UnusableCountKeepsTheEntriesOfTheFile) {
+  std::vector<std::string> file = SplitLines(FormatHistory(Used(30, 30)));
+  file[0] = "TempbakbatNp=2";
+
+  // 99999 (more than 16 bits hold) and 1e9: thirty entries, all read.
+  for (const char* count : {"99999", "1e9", "31", "30.4"}) {
+    SCOPED_TRACE(count);
+    std::vector<std::string> lines = file;
+    lines[1] = std::string("TempbakbatN=") + count;
+    History h;
+    LoadHistory(&lines, h);
+    EXPECT_EQ(h.N, 30);
+    EXPECT_EQ(h.Np, 2);
+    for (int k = 1; k <= 30; ++k) ExpectEntry(h, k, Title(k), PathOf(k));
+  }
+
+  // "ten" at a first start: ten entries read, and a run then keeps nine of
+  // them in the file it saves.
+  for (const char* count : {"ten", "", "0", "-4", "1e-9"}) {
+    SCOPED_TRACE(count);
+    std::vector<std::string> lines = file;
+    lines[1] = std::string("TempbakbatN=") + count;
+    History first_start;
+    LoadHistory(&lines, first_start);
+    EXPECT_EQ(first_start.N, kDefaultHistoryCount);
+    EXPECT_EQ(first_start.Np, 2);
+    for (int k = 1; k <= 10; ++k) ExpectEntry(first_start, k, Title(k), PathOf(k));
+    ExpectEntry(first_start, 11, "", "");
+    RecordRun(first_start, "New", "D:\\new.bat");
+    const std::vector<std::string> saved = SplitLines(FormatHistory(first_start));
+    ASSERT_EQ(saved.size(), 22u);
+    EXPECT_EQ(saved[1], "TempbakbatN=10");
+    EXPECT_EQ(saved[2], "New");
+    EXPECT_EQ(saved[4], Title(1));
+    EXPECT_EQ(saved[21], PathOf(9));
+
+    // With a usable count from before, that count is kept.
+    History earlier;
+    earlier.N = 25;
+    LoadHistory(&lines, earlier);
+    EXPECT_EQ(earlier.N, 25);
+    ExpectEntry(earlier, 25, Title(25), PathOf(25));
+  }
+
+  // An earlier count outside 1..30 is no count either.
+  std::vector<std::string> lines = file;
+  lines[1] = "TempbakbatN=x";
+  History odd;
+  odd.N = 45;
+  LoadHistory(&lines, odd);
+  EXPECT_EQ(odd.N, kDefaultHistoryCount);
+
+  // The checked entry stays within 0..N.
+  lines = file;
+  lines[0] = "TempbakbatNp=99999";
+  lines[1] = "TempbakbatN=12";
+  History np;
+  LoadHistory(&lines, np);
+  EXPECT_EQ(np.Np, 12);
+  lines[0] = "TempbakbatNp=-3";
+  LoadHistory(&lines, np);
+  EXPECT_EQ(np.Np, 0);
+
+  // A missing file at a first start: no entries, the default count.
+  History missing;
+  LoadHistory(nullptr, missing);
+  EXPECT_EQ(missing.N, kDefaultHistoryCount);
+  EXPECT_EQ(missing.Np, 0);
 }
 
 TEST(HistoryCount, NormaliseBringsCountIntoTheMenusRange) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -232,7 +233,7 @@ TEST(SettingsFile, WritesKeysAndValuesInTheirPlaces) {
   EXPECT_EQ(none[L(38)], "Column1=" + J("ファイル名 ▲"));
 }
 
-TEST(SettingsFile, MissingFileEmptiesTextAndKeepsEverythingElse) {
+TEST(SettingsFile, MissingOrEmptyFileKeepsEveryField) {
   const std::string font = J("ＭＳ ゴシック");
   for (bool empty_file : {false, true}) {
     SCOPED_TRACE(empty_file ? "file without lines" : "file not opened");
@@ -253,36 +254,26 @@ TEST(SettingsFile, MissingFileEmptiesTextAndKeepsEverythingElse) {
     const std::vector<std::string> no_lines;
     ParseSettings(empty_file ? &no_lines : nullptr, s);
 
-    EXPECT_EQ(s.editor, "");
-    EXPECT_EQ(s.jwwfolder, "");
-    EXPECT_EQ(s.gaihenfolder, "");
-    EXPECT_EQ(s.Treefont.name, "");
-    EXPECT_EQ(s.ListFont.name, "");
-    EXPECT_EQ(s.ComeFont.name, "");
-    EXPECT_EQ(s.ColumnPos, "          ");
-    EXPECT_EQ(s.Scomm49, "  ");
-    EXPECT_EQ(s.ADDline, "");
-    EXPECT_EQ(s.Column1, "");
-    EXPECT_EQ(s.Column2, "");
-    EXPECT_EQ(s.Column3, "");
-    // Numbers, truths and font sizes have nothing to convert.
-    EXPECT_EQ(s.Top, 100);
-    EXPECT_EQ(s.win, 1);
-    EXPECT_EQ(s.Layered, 128);
-    EXPECT_EQ(s.ColumnSortOrder, 5);
-    EXPECT_TRUE(s.Callwin);
-    EXPECT_TRUE(s.Treefont.bold);
-    EXPECT_EQ(s.Treefont.size, 11.25);
-    // The buttons are not touched at all.
-    ASSERT_EQ(s.Tools.size(), 3u);
-    for (std::size_t i = 0; i < 3; ++i)
-      ExpectSameButton(s.Tools[i], before.Tools[i], i);
-
-    ApplySettingsFallbacks(s, "C:\\Work\\Here");
-    EXPECT_EQ(s.jwwfolder, "C:\\JWW");
-    EXPECT_EQ(s.gaihenfolder, "C:\\Work\\Here");
+    // Nothing was read, so nothing changes: the defaults stand, and a close
+    // writes them back.
+    ExpectSameSettings(s, before);
+    EXPECT_EQ(FormatSettings(s), FormatSettings(before));
     EXPECT_EQ(s.editor, "Notepad");
+    EXPECT_EQ(s.jwwfolder, "C:\\JWW");
+    EXPECT_EQ(s.Treefont.name, font);
   }
+
+  // Lines read empty leave empty text, and the fallbacks step in.
+  std::vector<std::string> blank(4);
+  Settings b = DefaultSettings("C:\\Work", 0);
+  ParseSettings(&blank, b);
+  EXPECT_EQ(b.editor, "");
+  EXPECT_EQ(b.jwwfolder, "");
+  EXPECT_EQ(b.gaihenfolder, "");
+  ApplySettingsFallbacks(b, "C:\\Work\\Here");
+  EXPECT_EQ(b.jwwfolder, "C:\\JWW");
+  EXPECT_EQ(b.gaihenfolder, "C:\\Work\\Here");
+  EXPECT_EQ(b.editor, "Notepad");
 
   // Fallbacks leave filled fields alone.
   Settings filled = FullRecord(0);
@@ -347,62 +338,118 @@ TEST(SettingsFile, KeysAreCutByCharacterCountAndNeverCompared) {
   EXPECT_EQ(read_with(7, "xxxx55").Top, 55);
 }
 
-TEST(SettingsFile, FileEndingEarlyRepeatsItsLastLine) {
-  std::vector<std::string> lines = LinesOf(FullRecord(2));
-  lines.resize(5);  // header, editor, jwwfolder, gaihenfolder, foldermove=1
-  ASSERT_EQ(lines[L(5)], "foldermove=1");
+// A file cut short (a full disk, an editor that stopped) leaves every field
+// whose line is missing as it was before reading, the defaults at a start:
+// nothing is filled from a line that is not there, so a close cannot write
+// such a line into twenty favourites.
+TEST(SettingsFile, FileEndingEarlyLeavesTheRestAsTheyWere) {
+  const Settings full = FullRecord(20);
+  const std::vector<std::string> all = LinesOf(full);
+  const Settings defaults = DefaultSettings("C:\\Cur", 20);
 
-  Settings s = DefaultSettings("C:\\Cur", 2);
+  // Cut after "Tools=20": the scalars are read, no button and no column.
+  std::vector<std::string> lines = all;
+  lines.resize(37);
+  ASSERT_EQ(lines[L(37)], "Tools=20");
+  Settings s = defaults;
+  s.Tools[4] = {"C:\\Old,0", " 0 ", "Old", "C:\\Old", 1};
+  ParseSettings(&lines, s);
+  EXPECT_EQ(s.editor, full.editor);
+  EXPECT_EQ(s.ADDline, full.ADDline);
+  EXPECT_EQ(s.Bootmode, full.Bootmode);
+  ASSERT_EQ(s.Tools.size(), 20u);
+  for (std::size_t i = 0; i < 20; ++i) {
+    if (i == 4) continue;
+    ExpectSameButton(s.Tools[i], defaults.Tools[i], i);
+  }
+  EXPECT_EQ(s.Tools[4].caption, "Old");
+  EXPECT_EQ(s.Column1, "");
+  EXPECT_EQ(s.Column3, "");
+  EXPECT_EQ(s.ColumnSortkey, 0);
+  EXPECT_EQ(s.ColumnSortOrder, 0);
+  // What a close writes back: the buttons as they were, not "Tools=20".
+  const std::vector<std::string> written = LinesOf(s);
+  ASSERT_EQ(written.size(), 162u);
+  EXPECT_EQ(std::count(written.begin(), written.end(), "Tools=20"), 1);
+  EXPECT_EQ(written[L(37)], "Tools=20");
+  EXPECT_EQ(written[L(39)], "");     // button 1's key
+  EXPECT_EQ(written[L(41)], "");     // its caption
+  EXPECT_EQ(written[L(162)], "ColumnSortOrder=0");
+
+  // Cut after line 5: from "win=" on every field keeps its value.
+  lines = all;
+  lines.resize(5);
+  s = defaults;
   s.Top = 77;
   s.ColumnSortkey = 4;
   s.Tools[0].caption = "kept";
   ParseSettings(&lines, s);
-
-  EXPECT_EQ(s.editor, J("C:\\ソフト\\秀丸\\Hidemaru.exe"));
+  EXPECT_EQ(s.editor, full.editor);
+  EXPECT_EQ(s.gaihenfolder, full.gaihenfolder);
   EXPECT_EQ(s.foldermove, 1);
-  // From line 6 on, every field is "foldermove=1" cut at its own key.
-  EXPECT_EQ(s.win, 0);             // "ermove=1"
-  EXPECT_EQ(s.Top, 77);            // "ermove=1"
-  EXPECT_EQ(s.Treefont.name, "");  // 13 characters cut from 12
-  EXPECT_EQ(s.Treefont.size, 11.25);
-  EXPECT_EQ(s.ColumnPos, "=1        ");
-  EXPECT_EQ(s.Scomm49, "ve");
-  EXPECT_EQ(s.ADDline, "ve=1");
-  EXPECT_EQ(s.Column1, "ve=1");
-  EXPECT_EQ(s.Column3, "ve=1");
+  EXPECT_EQ(s.win, 0);
+  EXPECT_EQ(s.Top, 77);
+  ExpectSameFont(s.Treefont, defaults.Treefont);
+  EXPECT_EQ(s.ColumnPos, "          ");
+  EXPECT_EQ(s.Scomm49, "  ");
+  EXPECT_EQ(s.ADDline, "");
+  EXPECT_EQ(s.Column1, "");
   EXPECT_EQ(s.ColumnSortkey, 4);
-  // "Tools=" reads "move=1", no count, so no block is read.
   EXPECT_EQ(s.Tools[0].caption, "kept");
 
-  // The repeated line is converted like any other: digits convert.
+  // Cut inside the first block, after its tag: the key and tag are read,
+  // the rest of that button and everything after keep their values.
+  lines = all;
+  lines.resize(40);
+  s = defaults;
+  s.Tools[0].image = 5;
+  s.Tools[0].caption = "old caption";
+  s.Tools[1].key = "old key";
+  ParseSettings(&lines, s);
+  EXPECT_EQ(s.Tools[0].key, "C:\\JWW\\GAIHEN~1,0");
+  EXPECT_EQ(s.Tools[0].tag, " 0 ");
+  EXPECT_EQ(s.Tools[0].caption, "old caption");
+  EXPECT_EQ(s.Tools[0].tooltip, "");
+  EXPECT_EQ(s.Tools[0].image, 5);
+  EXPECT_EQ(s.Tools[1].key, "old key");
+  EXPECT_EQ(s.Column1, "");
+
+  // A last line without its fields after it is read once, for its own field.
   std::vector<std::string> digits = {"header", "00000000000000000009"};
   Settings d = DefaultSettings("C:\\Cur", 1);
   ParseSettings(&digits, d);
   EXPECT_EQ(d.editor, "0000000000009");
-  EXPECT_EQ(d.win, 9);
-  EXPECT_EQ(d.Top, 9);
-  EXPECT_EQ(d.Treefont.size, 9);
-  EXPECT_TRUE(d.Callwin);
-  EXPECT_EQ(d.ColumnSortOrder, 9);
-  // "Tools=" gives 9; the first block is filled from the same line and the
-  // eight surplus ones are dropped.
-  ASSERT_EQ(d.Tools.size(), 1u);
-  EXPECT_EQ(d.Tools[0].key, "00000000000000000009");
-  EXPECT_EQ(d.Tools[0].image, 9);
+  EXPECT_EQ(d.win, 0);
+  EXPECT_EQ(d.Treefont.size, 11.25);
+  EXPECT_EQ(d.Tools[0].key, "");
+}
 
-  // Ending inside the button blocks: the columns get the last line whole
-  // minus their key length.
-  std::vector<std::string> mid = LinesOf(FullRecord(2));
-  mid.resize(40);  // ... "TOOLBUTTON----------1", key, tag " 0 "
-  Settings m = DefaultSettings("C:\\Cur", 2);
-  m.Tools[0].image = 5;
-  ParseSettings(&mid, m);
-  EXPECT_EQ(m.Tools[0].key, "C:\\JWW\\GAIHEN~1,0");
-  EXPECT_EQ(m.Tools[0].tag, " 0 ");
-  EXPECT_EQ(m.Tools[0].caption, " 0 ");
-  EXPECT_EQ(m.Tools[0].image, 0);  // " 0 " converts
-  EXPECT_EQ(m.Tools[1].key, " 0 ");
-  EXPECT_EQ(m.Column1, "");  // " 0 " is shorter than "Column1="
+// "Tools=" that is not a number keeps the count it starts with, the
+// toolbar's button count, so a damaged count line loses no favourite and
+// the column lines after the blocks stay in step.
+TEST(SettingsFile, ToolsCountThatDoesNotConvertReadsEveryButton) {
+  const Settings full = [] {
+    Settings s = FullRecord(20);
+    for (std::size_t i = 2; i < 20; ++i) {
+      const std::string n = std::to_string(i);
+      s.Tools[i] = {"C:\\F" + n + ",1", " 1 ", "F" + n, "C:\\F" + n, 2};
+    }
+    return s;
+  }();
+  for (const char* count : {"Tools=many", "Tools=", "Tools", "Tools=1x", "Tools=99999"}) {
+    SCOPED_TRACE(count);
+    std::vector<std::string> lines = LinesOf(full);
+    lines[L(37)] = count;
+    Settings s = DefaultSettings("C:\\Cur", 20);
+    ParseSettings(&lines, s);
+    for (std::size_t i = 0; i < 20; ++i) ExpectSameButton(s.Tools[i], full.Tools[i], i);
+    EXPECT_EQ(s.Column1, full.Column1);
+    EXPECT_EQ(s.Column2, full.Column2);
+    EXPECT_EQ(s.Column3, full.Column3);
+    EXPECT_EQ(s.ColumnSortkey, full.ColumnSortkey);
+    EXPECT_EQ(s.ColumnSortOrder, full.ColumnSortOrder);
+    EXPECT_EQ(FormatSettings(s), FormatSettings(full));
+  }
 }
 
 TEST(SettingsFile, ConversionsOfReadValues) {
@@ -565,9 +612,9 @@ TEST(SettingsFile, ToolsCountDifferentFromTheButtons) {
   EXPECT_EQ(six.Tools[5].image, 9);
   EXPECT_EQ(six.ColumnSortOrder, -70000);
 
-  // A negative or unreadable count reads no block; the line after it is
-  // then taken as Column1.
-  for (const char* count : {"Tools=-1", "Tools=x"}) {
+  // A negative count reads no block; the line after it is then taken as
+  // Column1.
+  for (const char* count : {"Tools=-1", "Tools=-32768"}) {
     std::vector<std::string> no_blocks = LinesOf(FullRecord(0));
     no_blocks[L(37)] = count;
     Settings s = DefaultSettings("C:\\Cur", 1);
@@ -586,6 +633,104 @@ TEST(SettingsFile, ToolsCountDifferentFromTheButtons) {
   ParseSettings(&bad_image, b);
   EXPECT_EQ(b.Tools[0].image, 6);
   EXPECT_EQ(b.Tools[0].key, "C:\\JWW\\GAIHEN~1,0");
+}
+
+// Values no window can use keep the field's value, like any value that
+// does not convert: font sizes outside 1 to 1638 points, and positions,
+// sizes, widths and splitters that are not finite.
+TEST(SettingsFile, ValuesNoWindowCanUseAreRefused) {
+  const std::vector<std::string> base = LinesOf(FullRecord(0));
+  auto read_with = [&](std::size_t line_no, const std::string& text) {
+    std::vector<std::string> lines = base;
+    lines[L(line_no)] = text;
+    Settings s = DefaultSettings("C:\\Cur", 0);
+    ParseSettings(&lines, s);
+    return s;
+  };
+  for (const char* size : {"5000", "-5", "1e300", "0", "0.5", "1638.01", "1e-300", "-0"}) {
+    SCOPED_TRACE(size);
+    EXPECT_EQ(read_with(12, std::string("TreefontSize=") + size).Treefont.size, 11.25);
+    EXPECT_EQ(read_with(16, std::string("ListFontSize=") + size).ListFont.size, 11.25);
+    EXPECT_EQ(read_with(20, std::string("ComeFontSize=") + size).ComeFont.size, 11.25);
+  }
+  EXPECT_EQ(read_with(12, "TreefontSize=1").Treefont.size, 1);
+  EXPECT_EQ(read_with(16, "ListFontSize=1638").ListFont.size, 1638);
+  EXPECT_EQ(read_with(20, "ComeFontSize= 72.5 ").ComeFont.size, 72.5);
+  double size = 9;
+  EXPECT_FALSE(ParseFontSize("1639", size));
+  EXPECT_FALSE(ParseFontSize("0.99", size));
+  EXPECT_EQ(size, 9);
+  EXPECT_TRUE(ParseFontSize("1638", size));
+  EXPECT_EQ(size, 1638);
+
+  const Settings full = FullRecord(0);
+  for (const char* value : {"1e39", "-1e39", "inf", "-inf", "nan", "1e400", "3.5e38"}) {
+    SCOPED_TRACE(value);
+    const Settings s = [&] {
+      std::vector<std::string> lines = base;
+      for (std::size_t line_no : {7, 8, 9, 10, 25, 26, 27, 29, 30}) {
+        const std::string& was = base[L(line_no)];
+        lines[L(line_no)] = was.substr(0, was.find('=') + 1) + value;
+      }
+      Settings r = DefaultSettings("C:\\Cur", 0);
+      r.Top = 1;
+      r.Left = 2;
+      r.Height = 3;
+      r.Width = 4;
+      r.ColumnHead1W = 5;
+      r.ColumnHead2W = 6;
+      r.ColumnHead3W = 7;
+      r.Frame2left = 8;
+      r.Frame3Top = 9;
+      ParseSettings(&lines, r);
+      return r;
+    }();
+    EXPECT_EQ(s.Top, 1);
+    EXPECT_EQ(s.Left, 2);
+    EXPECT_EQ(s.Height, 3);
+    EXPECT_EQ(s.Width, 4);
+    EXPECT_EQ(s.ColumnHead1W, 5);
+    EXPECT_EQ(s.ColumnHead2W, 6);
+    EXPECT_EQ(s.ColumnHead3W, 7);
+    EXPECT_EQ(s.Frame2left, 8);
+    EXPECT_EQ(s.Frame3Top, 9);
+    EXPECT_EQ(s.Bootmode, full.Bootmode);  // the lines after stay in step
+  }
+}
+
+// A text set by a window may hold a line break (a pasted editor path, a
+// caption); written as it is it would add lines and push every later value
+// off its line. Each CR and LF is written as a blank instead, so the file
+// keeps its 42 + 6n lines.
+TEST(SettingsFile, LineBreaksInTextsAreWrittenAsBlanks) {
+  Settings s = FullRecord(3);
+  s.editor = "C:\\a\r\nb.exe";
+  s.jwwfolder = "D:\\JWW\n";
+  s.Treefont.name = "\rArial";
+  s.ColumnPos = "1\n2\r3";
+  s.Scomm49 = "\r\n";
+  s.ADDline = "x\r\ny";
+  s.Tools[0].key = "C:\\x\n,0";
+  s.Tools[0].caption = "two\r\nlines";
+  s.Tools[2].tooltip = "\n";
+  s.Column3 = J("日付\r");
+  const std::string bytes = FormatSettings(s);
+  const std::vector<std::string> lines = SplitLines(bytes);
+  ASSERT_EQ(lines.size(), 42u + 6 * 3);
+  std::size_t line_ends = 0;
+  for (char c : bytes) line_ends += c == '\n';
+  EXPECT_EQ(line_ends, 60u);
+  EXPECT_EQ(lines[L(2)], "editor=C:\\a  b.exe");
+  EXPECT_EQ(lines[L(3)], "jwwfolder=D:\\JWW ");
+  EXPECT_EQ(lines[L(11)], "TreefontName= Arial");
+  EXPECT_EQ(lines[L(28)], "ColumnPos=1 2 3     ");
+  EXPECT_EQ(lines[L(35)], "Scomm49=  ");
+  EXPECT_EQ(lines[L(36)], "ADDline=x  y");
+  EXPECT_EQ(lines[L(39)], "C:\\x ,0");
+  EXPECT_EQ(lines[L(41)], "two  lines");
+  EXPECT_EQ(lines[L(54)], " ");
+  EXPECT_EQ(lines[L(58)], "Column3=" + J("日付") + " ");
+  EXPECT_EQ(lines[L(59)], "ColumnSortkey=2");
 }
 
 TEST(SettingsFile, NumberForms) {

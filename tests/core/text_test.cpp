@@ -26,6 +26,29 @@ TEST(Cp932Text, DoubleByteCharactersCountAsOne) {
   EXPECT_EQ(LeftChars(cut, 5), cut);
 }
 
+TEST(Cp932Text, ALeadByteWithoutATrailByteIsACharacterOfItsOwn) {
+  // Trail bytes are 40-7E and 80-FC; a lead byte before anything else does
+  // not take that byte with it.
+  EXPECT_EQ(CharLenAt("\x95 abc", 0), 1u);
+  EXPECT_EQ(CharCount("\x95 abc"), 5u);
+  EXPECT_EQ(LeftChars("\x95 abc", 2), "\x95 ");
+  EXPECT_EQ(MidChars("\x95 abc", 1), " abc");
+  EXPECT_EQ(RightChars("ab\x95\x7F", 2), "\x95\x7F");
+  for (const char* pair : {"\x95\x7F", "\x95\x20", "\x95\x0D", "\xE0\xFD", "\xFC\x3F"}) {
+    SCOPED_TRACE(pair);
+    EXPECT_EQ(CharCount(pair), 2u);
+  }
+  for (const char* pair : {"\x95\x40", "\x95\x5C", "\x95\x7E", "\x81\x80", "\xFC\xFC"}) {
+    SCOPED_TRACE(pair);
+    EXPECT_EQ(CharCount(pair), 1u);
+  }
+  // A separator right after a lone lead byte is found.
+  EXPECT_EQ(FindChar("\x95/x", '/'), 1u);
+  EXPECT_EQ(FindChar("\x95\\x", '\\'), std::string::npos);  // 95 5C is 表
+  EXPECT_EQ(SplitFields("a\x95,b", ','), (std::vector<std::string>{"a\x95", "b"}));
+  EXPECT_EQ(AsciiUpper("\x95.awk"), "\x95.AWK");
+}
+
 TEST(Cp932Text, TrailByteIsNeverABackslash) {
   // 表, ソ and 能 each end in 0x5C, the byte of "\".
   const std::string path = J("C:\\表\\ソフト\\能力.bat");

@@ -29,6 +29,20 @@ TEST(SplitWords, BlanksSeparateAndNothingElse) {
   EXPECT_EQ(w[3], J("ソ"));
 }
 
+TEST(SplitWords, ALoneLeadByteDoesNotSwallowTheBlankAfterIt) {
+  Words w = SplitWords("\x95 abc def");
+  EXPECT_EQ(w[0], "\x95");
+  EXPECT_EQ(w[1], "abc");
+  EXPECT_EQ(w[2], "def");
+  w = SplitWordsKeepWidth("\x81  x");
+  EXPECT_EQ(w[0], "\x81");
+  EXPECT_EQ(w[1], "  x");
+  // A real double-byte character whose trail byte is a letter stays whole.
+  w = SplitWords(J("ア b"));
+  EXPECT_EQ(w[0], J("ア"));
+  EXPECT_EQ(w[1], "b");
+}
+
 TEST(SplitWords, KeepsAtMost31Words) {
   std::string text;
   for (int i = 1; i <= 40; ++i) text += "w" + std::to_string(i) + " ";

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <map>
 
+#include "core/cmdtext.h"
 #include "core/text.h"
 #include "core/wrapper.h"
 #include "tests/support/byte_source.h"
@@ -369,11 +370,153 @@ TEST(WrapperRules, PercentZeroNamesTheUsersBatch) {
   EXPECT_EQ(Rewritten(in, J("表%0ソ\\%0x")),
             J("表") + in.B0 + J("ソ\\") + in.B0 + "x\r\n");
   EXPECT_EQ(Rewritten(in, "echo %1 %~dp0"), "echo %1 %~dp0\r\n");
-  // A batch whose own name holds "%0" is inserted once, not searched again.
+  // A batch whose own name holds "%0" is inserted once, not searched again;
+  // its "%" is written "%%" and, being special to cmd, the path is quoted.
   in.B0 = "D:\\a%0.bat";
-  EXPECT_EQ(Rewritten(in, "%0 %0"), "D:\\a%0.bat D:\\a%0.bat\r\n");
+  EXPECT_EQ(Rewritten(in, "%0 %0"), "\"D:\\a%%0.bat\" \"D:\\a%%0.bat\"\r\n");
   // Rules stack: "call " in front, then the path.
-  EXPECT_EQ(Rewritten(in, "qzset %0"), "call qzset D:\\a%0.bat\r\n");
+  EXPECT_EQ(Rewritten(in, "qzset %0"), "call qzset \"D:\\a%%0.bat\"\r\n");
+}
+
+// --- folders that hold characters cmd treats specially ---------------------
+
+// A batch folder like "D:\R&D\gaihen": unquoted, cmd would run "D\gaihen"
+// as a command after the "&" and PATH would end at "D:\R". Each folder is
+// written so that cmd reads it as the one value it is: the SET lines in the
+// form SET "name=value", and "%" doubled everywhere, inside quotes too.
+TEST(WrapperSpecialFolders, BatchFolderWithAmpersand) {
+  WrapperInput in = Plain();
+  in.F = "D:\\R&D\\gaihen";
+  in.B0 = "D:\\R&D\\gaihen\\a.bat";
+  in.E = "jgawk";
+  in.Move = true;
+  in.WriteOut = true;
+  EXPECT_EQ(BuildWrapper(in, {"echo x"}),
+            J("@REM   【Zelvanto テンポラリバッチ】通常モード\r\n") +
+                "@echo off\r\n"
+                "SET \"PATH=D:\\R&D\\gaihen;C:\\jww;%PATH%\"\r\n"
+                "SET \"AWKPATH=D:\\R&D\\gaihen;C:\\jww;%AWKPATH%\"\r\n"
+                "copy JWC_TEMP.TXT \"D:\\R&D\\gaihen\\JWC_TEMP.TXT\" > nul\r\n"
+                "D:\r\n"
+                "cd \"D:\\R&D\\gaihen\"\r\n"
+                "copy JWC_TEMP.TXT \"D:\\R&D\\gaihen\\JWC_TEMP2.TXT\" > nul\r\n"
+                "break\r\n" +
+                kOpen + "echo x\r\n" + kClose +
+                ":VNK\r\n"
+                "copy JWC_TEMP.TXT \"C:\\jww\\JWC_TEMP.TXT\" > nul\r\n"
+                "C:\r\n"
+                "cd \"C:\\jww\"\r\n"
+                "del \"D:\\R&D\\gaihen\\JWC_TEMP.TXT\"\r\n"
+                "\r\n");
+
+  in.E = "Ruby";
+  for (const char* folder : {"D:\\a|b", "D:\\a<b>", "D:\\a^b", "D:\\Programs (x86)\\g"}) {
+    in.F = folder;
+    const std::string text = BuildWrapper(in, {});
+    EXPECT_TRUE(HasLine(text, "SET \"PATH=" + std::string(folder) + ";C:\\jww;%PATH%\"")) << folder;
+    EXPECT_TRUE(HasLine(text, "SET \"Rubylib=" + std::string(folder) + "\"")) << folder;
+    EXPECT_TRUE(HasLine(text, "cd \"" + std::string(folder) + "\"")) << folder;
+  }
+}
+
+TEST(WrapperSpecialFolders, PercentIsDoubledEvenInsideQuotes) {
+  WrapperInput in = Plain();
+  in.F = "D:\\p%PATH%q";
+  in.B0 = "D:\\p%PATH%q\\a.bat";
+  in.Move = true;
+  const std::string text = BuildWrapper(in, {});
+  EXPECT_TRUE(HasLine(text, "SET \"PATH=D:\\p%%PATH%%q;C:\\jww;%PATH%\""));
+  EXPECT_TRUE(HasLine(text, "copy JWC_TEMP.TXT \"D:\\p%%PATH%%q\\JWC_TEMP.TXT\" > nul"));
+  EXPECT_TRUE(HasLine(text, "cd \"D:\\p%%PATH%%q\""));
+  EXPECT_TRUE(HasLine(text, "del \"D:\\p%%PATH%%q\\JWC_TEMP.TXT\""));
+  EXPECT_EQ(text.find("%PATH%q"), std::string::npos);
+}
+
+// The Jw_cad folder and the editor can hold such characters too.
+TEST(WrapperSpecialFolders, JwFolderAndEditor) {
+  WrapperInput in = Plain();
+  in.J = "C:\\Jw(1)&%x\\";
+  in.Move = true;
+  in.Debug = true;
+  in.Editor = "C:\\100%\\ed (2).exe";
+  const std::string text = BuildWrapper(in, {});
+  EXPECT_TRUE(HasLine(text, "SET \"PATH=D:\\work;C:\\Jw(1)&%%x;%PATH%\""));
+  EXPECT_TRUE(HasLine(text, "copy JWC_TEMP.TXT \"C:\\Jw(1)&%%x\\JWC_TEMP.TXT\" > nul\r\nC:\r\n"
+                            "cd \"C:\\Jw(1)&%%x\""));
+  EXPECT_TRUE(HasLine(text, "\"C:\\100%%\\ed (2).exe\" \"" + J("変形前.txt") + "\""));
+  EXPECT_TRUE(HasLine(text, "\"C:\\100%%\\ed (2).exe\" \"JWC_TEMP.TXT\""));
+  EXPECT_TRUE(HasLine(text, "\"C:\\100%%\\ed (2).exe\" \"C:\\Jw(1)&%%x\\_VNKtemp.bat\""));
+  // The file name of the wrapper itself is the folder as it is.
+  EXPECT_EQ(WrapperBatchPath(in.J), "C:\\Jw(1)&%x\\_VNKtemp.bat");
+
+  // Both folders special: one SET line in the quoted form.
+  in.F = "D:\\a&b";
+  EXPECT_TRUE(HasLine(BuildWrapper(in, {}), "SET \"PATH=D:\\a&b;C:\\Jw(1)&%%x;%PATH%\""));
+}
+
+// Trail bytes that equal "|" (ポ is 83 7C) or "^" (タ is 83 5E) belong to
+// their characters: such folders keep the plain text.
+TEST(WrapperSpecialFolders, TrailBytesAreNotSpecial) {
+  const std::string folder = J("D:\\タポ");
+  ASSERT_NE(folder.find('|'), std::string::npos);
+  ASSERT_NE(folder.find('^'), std::string::npos);
+  WrapperInput in = Plain();
+  in.F = folder;
+  in.B0 = folder + "\\a.bat";
+  in.Move = true;
+  const std::string text = BuildWrapper(in, {"call %0"});
+  EXPECT_TRUE(HasLine(text, "SET PATH=" + folder + ";C:\\jww;%PATH%"));
+  EXPECT_TRUE(HasLine(text, "cd \"" + folder + "\""));
+  EXPECT_TRUE(HasLine(text, "call " + folder + "\\a.bat"));
+  EXPECT_FALSE(HasCmdSpecial(folder));
+  EXPECT_EQ(ForCmdBare(folder + "&"), folder + "^&");
+}
+
+// "%0" becomes the batch's path. In quotes where it needs them (a blank or a
+// special character) unless the line already has it inside quotes: both
+// "call %0" and "call "%0"" call the batch by its quoted path, as %0 reads
+// when a batch is started by a quoted path.
+TEST(WrapperSpecialFolders, PercentZeroQuotedWhereItNeedsIt) {
+  WrapperInput in = Plain();
+  in.B0 = "D:\\R&D\\a.bat";
+  const std::string q = "\"D:\\R&D\\a.bat\"";
+  EXPECT_EQ(Rewritten(in, "call %0 :sub"), "call " + q + " :sub\r\n");
+  EXPECT_EQ(Rewritten(in, "call \"%0\" :sub"), "call " + q + " :sub\r\n");
+  EXPECT_EQ(Rewritten(in, "if \"%0\"==\"\" echo %0"),
+            "if " + q + "==\"\" echo " + q + "\r\n");
+  EXPECT_EQ(Rewritten(in, "echo \"a\" %0"), "echo \"a\" " + q + "\r\n");
+  EXPECT_EQ(Rewritten(in, "echo \"a %0 b\""), "echo \"a D:\\R&D\\a.bat b\"\r\n");
+  // A quote escaped by "^" opens nothing.
+  EXPECT_EQ(Rewritten(in, "echo ^\"%0"), "echo ^\"" + q + "\r\n");
+  EXPECT_EQ(Rewritten(in, "%~dp0x.exe %0"), "%~dp0x.exe " + q + "\r\n");
+
+  in.B0 = "D:\\my dir\\a.bat";
+  EXPECT_EQ(Rewritten(in, "call %0"), "call \"D:\\my dir\\a.bat\"\r\n");
+  EXPECT_EQ(Rewritten(in, "call \"%0\""), "call \"D:\\my dir\\a.bat\"\r\n");
+  in.B0 = "D:\\100%\\a.bat";
+  EXPECT_EQ(Rewritten(in, "echo \"%0\""), "echo \"D:\\100%%\\a.bat\"\r\n");
+  in.B0 = "D:\\a^b\\c.bat";
+  EXPECT_EQ(Rewritten(in, "call %0"), "call \"D:\\a^b\\c.bat\"\r\n");
+  // Callwin quotes the rest of the line: the path inside is not quoted again.
+  in.Callwin = true;
+  in.B0 = "D:\\R&D\\a.bat";
+  EXPECT_EQ(Rewritten(in, "Start /W prog %0"), "Callwin \"prog D:\\R&D\\a.bat\"\r\n");
+}
+
+// The short path of a "#h/" header: "%" doubled in any line, since cmd
+// expands it in comments too; other special characters escaped only where
+// cmd reads the line as a command.
+TEST(WrapperSpecialFolders, HeaderShortPath) {
+  WrapperInput in = Plain();
+  in.short_path_if_exists = [](const std::string& path) -> std::optional<std::string> {
+    if (path == "D:\\R&D\\x.txt") return "D:\\R&D\\X.TXT";
+    if (path == "D:\\100%\\x.txt") return "D:\\100%\\X.TXT";
+    return std::nullopt;
+  };
+  EXPECT_EQ(Rewritten(in, "REM #h/D:\\R&D\\x.txt"), "REM #h/D:\\R&D\\X.TXT\r\n");
+  EXPECT_EQ(Rewritten(in, "@rem #h/D:\\100%\\x.txt"), "@rem #h/D:\\100%%\\X.TXT\r\n");
+  EXPECT_EQ(Rewritten(in, "echo #h/D:\\R&D\\x.txt"), "echo #h/D:\\R^&D\\X.TXT\r\n");
+  EXPECT_EQ(Rewritten(in, "echo #h/D:\\100%\\x.txt"), "echo #h/D:\\100%%\\X.TXT\r\n");
 }
 
 TEST(WrapperRules, UntouchedLinesPassByteForByte) {
@@ -400,8 +543,10 @@ TEST(WrapperReadBatchLines, LineEnds) {
   const Case cases[] = {
       {"a\rb\rc", {"a", "b", "c"}},
       {"a\r\nb\r\n", {"a", "b"}},
-      {"a\nb\r\n\r\nc", {"a\nb", "", "c"}},
-      {"a\r\r\n\n", {"a", "", "\n"}},
+      {"a\nb\r\n\r\nc", {"a", "b", "", "c"}},
+      {"a\r\r\n\n", {"a", "", ""}},
+      {"a\n\nb\n", {"a", "", "b"}},
+      {"a\n\r\nb", {"a", "", "b"}},
       {"no end", {"no end"}},
       {"", {}},
       {J("表\\\r\nソ\r\n"), {J("表\\"), J("ソ")}},
@@ -412,6 +557,33 @@ TEST(WrapperReadBatchLines, LineEnds) {
       std::vector<std::string> lines = {"left over"};
       EXPECT_TRUE(ReadBatchLines(src, lines));
       EXPECT_EQ(lines, c.lines) << Utf8FromCp932(c.bytes) << " chunk " << chunk;
+    }
+  }
+}
+
+// A batch saved with LF line ends, or with CR LF and LF mixed, gets every
+// rule on every one of its lines, and the wrapper ends each with CR LF.
+TEST(WrapperReadBatchLines, LfBatchesAreRewrittenLineByLine) {
+  const std::string batch =
+      "@echo off\nsub.bat x\r\necho %0\nchrawk.bat JWC_TEMP.TXT\nqzset y\r\necho after";
+  for (std::size_t chunk : {std::size_t{1}, std::size_t{4096}}) {
+    test::StringSource src(batch, std::string::npos, chunk);
+    std::vector<std::string> lines;
+    ASSERT_TRUE(ReadBatchLines(src, lines));
+    WrapperInput in = Plain();
+    EXPECT_EQ(Body(in, lines),
+              "@echo off\r\n"
+              "call sub.bat x\r\n"
+              "echo D:\\work\\a.bat\r\n"
+              "call chrawk.bat JWC_TEMP.TXT\r\ngoto VNK\r\n\r\n"
+              "call qzset y\r\n"
+              "echo after\r\n")
+        << "chunk " << chunk;
+    const std::string text = BuildWrapper(in, lines);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == '\n') {
+        ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << "LF alone at " << i;
+      }
     }
   }
 }
