@@ -16,8 +16,18 @@ namespace {
 
 // One line in the comment view saying why the selected file is not shown,
 // so it never goes on showing the text of the file selected before.
-std::string FailureLine(const AnalysisResult&) {
-  return J("（このファイルは内容を表示できません）");
+const char* FailureLine(AnalysisFailure failure) {
+  switch (failure) {
+    case AnalysisFailure::kTooManyWords:
+      return "（31語を超える行があるため、内容を表示できません）";
+    case AnalysisFailure::kTooManyLines:
+      return "（32,767行を超えるため、内容を表示できません）";
+    case AnalysisFailure::kTooManyRelated:  // the file was read whole: its text is shown
+    case AnalysisFailure::kUnreadable:
+    case AnalysisFailure::kNone:
+      break;
+  }
+  return "（このファイルを読めないため、内容を表示できません）";
 }
 
 }  // namespace
@@ -68,7 +78,7 @@ void VarnikWindow::AnalyseSelectedFile() {
   if (!file) {
     // The views never go on showing another file's text.
     SetCtlText(txtengin, engine_label_);
-    SetCtlTextU(Text1, "（このファイルを開けませんでした）");
+    SetCtlTextU(Text1, FailureLine(AnalysisFailure::kUnreadable));
     return;
   }
   AnalysisResult result;
@@ -91,8 +101,10 @@ void VarnikWindow::AnalyseSelectedFile() {
   // the wrapper's search paths and forced awk depend on it.
   engine_label_ = result.engine_label;
   SetCtlText(txtengin, engine_label_);
-  if (result.failed) {
-    SetCtlText(Text1, FailureLine(result));
+  // Too many related names stop only the menu; the text read is the file's
+  // own and is shown.
+  if (result.failed && result.failure != AnalysisFailure::kTooManyRelated) {
+    SetCtlTextU(Text1, FailureLine(result.failure));
     return;
   }
   SetCtlText(Text1, result.display);

@@ -38,7 +38,9 @@ enum class AnalysisFailure {
 
 // The comment view is a multi-line edit control, whose layout time grows
 // with the square of a line's length: a 2 MB line froze the window for
-// minutes. So the text it is given is bounded: each shown line keeps its
+// minutes, and even short lines cost about 2 s a megabyte under Wine. So
+// the text it is given is bounded (256 KB holds thousands of comment lines,
+// far more than any batch or environment file has): each shown line keeps its
 // first kMaxViewLineChars characters (a double-byte character counts as one
 // and is never split) followed by "…（省略）" when it was cut, and the text
 // as a whole stays within kMaxViewBytes bytes: a line that would leave no
@@ -46,7 +48,7 @@ enum class AnalysisFailure {
 // shown after it. Only the view is bounded: the engine, the related files
 // and the line count see every line whole, to the end of the file.
 constexpr std::size_t kMaxViewLineChars = 4096;
-constexpr std::size_t kMaxViewBytes = std::size_t{1} << 20;
+constexpr std::size_t kMaxViewBytes = std::size_t{256} << 10;
 
 struct AnalysisResult {
   // Text for the comment view: each shown line with its trailing blanks

@@ -527,11 +527,11 @@ TEST(AnalyseBatch, LongLinesAreCutInTheView) {
   EXPECT_TRUE(r.display == "T\r\n" + std::string(4096, 'k') + kCut + "\r\n");
 }
 
-// The view text as a whole stays within 1 MB: the line that would pass it
+// The view text as a whole stays within its bound: the line that would pass it
 // gives way to a closing line, and nothing is shown after it. The rest of
 // the file is still read for the engine, the related files and the line
 // count.
-TEST(AnalyseBatch, TheViewStopsAtOneMegabyte) {
+TEST(AnalyseBatch, TheViewStopsAtItsBound) {
   std::string text = "T\r\n";
   const std::string line = "rem " + std::string(996, 'c');  // 1,002 bytes shown
   for (int i = 0; i < 2000; ++i) text += line + "\r\n";
@@ -540,13 +540,13 @@ TEST(AnalyseBatch, TheViewStopsAtOneMegabyte) {
     SCOPED_TRACE(batch ? "batch" : "settings file");
     AnalysisResult r = batch ? Batch(text, DisplayMode::kAll) : Settings(text, DisplayMode::kAll);
     EXPECT_FALSE(r.failed);
-    EXPECT_LE(r.display.size(), 1048576u);
+    EXPECT_LE(r.display.size(), kMaxViewBytes);
     ASSERT_GE(r.display.size(), kRestCut.size());
     EXPECT_EQ(r.display.substr(r.display.size() - kRestCut.size()), kRestCut);
     // Whole lines up to the closing one, as many as fit with it.
     const std::size_t shown = (r.display.size() - 3 - kRestCut.size()) / (line.size() + 2);
     EXPECT_EQ(3 + shown * (line.size() + 2) + kRestCut.size(), r.display.size());
-    EXPECT_GT(3 + (shown + 1) * (line.size() + 2) + kRestCut.size(), 1048576u);
+    EXPECT_GT(3 + (shown + 1) * (line.size() + 2) + kRestCut.size(), kMaxViewBytes);
     EXPECT_EQ(r.display.find("gawk"), std::string::npos);
     if (batch) {
       EXPECT_EQ(r.engine_label, "GAWK");
