@@ -252,5 +252,35 @@ TEST_F(VarnikRunSafetyTest, JwCadsOwnFilesCanBeChosenAndLoseNothing) {
   w.Unload();
 }
 
+// Jw_cad takes the read-in command but its dialog never opens: once the
+// bounded wait gives up, nothing has been read, so the window stays for
+// another try instead of hiding as after a run.
+TEST_F(VarnikRunSafetyTest, ADialogThatNeverOpensLeavesTheWindowAsItIs) {
+  InstallStandin();
+  Write(files, "layers.jwl", "LAYERS\r\n");
+  WriteIni(RunSettings());
+  Process standin((jww / "JW_WIN.EXE").wstring(), L"/late=60000", jww.wstring());
+  ASSERT_NE(WaitForWindow(standin.pid(), L"jw_win"), nullptr);
+  VarnikWindow w(ProgramPath(files), prog_arg());
+  ASSERT_NO_FATAL_FAILURE(Start(w));
+  Click(w, kIdCommand3, w.Command3);
+  Click(w, kIdCommand3, w.Command3);
+  ASSERT_EQ(w.FilterIndex(), 2);
+  ASSERT_NO_FATAL_FAILURE(ClickRow(w, RowOf(w.ListView1, L"layers.jwl")));
+  SetFocus(w.ListView1);
+  PostKey(w.ListView1, VK_RETURN, false);
+  PostKey(w.ListView1, VK_RETURN, true);
+  // The drive waits for the dialog, pumping, then gives up.
+  ASSERT_TRUE(PumpUntil(w, [&] { return StandinLog(jww).find("dialog-delayed") != std::string::npos; },
+                        30s))
+      << StandinLog(jww);
+  ASSERT_TRUE(PumpUntil(w, [&] { return !w.busy(); }, 60s));
+  EXPECT_TRUE(Visible(w.hwnd()));
+  EXPECT_EQ(ReadBytes(jww / "tmp.jwl"), "LAYERS\r\n");
+  EXPECT_EQ(StandinLog(jww).find("open "), std::string::npos) << StandinLog(jww);
+  EXPECT_TRUE(TakeMessages().empty());
+  w.Unload();
+}
+
 }  // namespace
 }  // namespace zel
