@@ -132,6 +132,7 @@ bool TrayWindow::RecordRun(const std::string& title, const std::string& batch_pa
   std::vector<int> written;
   bool ok = true;
   for (const auto& [n, bytes] : writes) {
+    if (bytes == old_batch(n)) continue;  // unused entries moving down, mostly
     if (!PutBatch(PathOf(HistoryBatchName(n)), bytes)) {
       ok = false;
       break;

@@ -42,9 +42,7 @@ class VarnikHistorySaveTest : public SelectRunFixture {
   void RunTheBatch(VarnikWindow& w) {
     ShowWindow(w.hwnd(), SW_SHOW);
     ASSERT_NO_FATAL_FAILURE(ClickRow(w, 0));
-    SetFocus(w.ListView1);
-    PostKey(w.ListView1, VK_RETURN, false);
-    PostKey(w.ListView1, VK_RETURN, true);
+    PostEnter(w);
     ASSERT_TRUE(PumpUntil(w, [&] { return !Visible(w.hwnd()); }));
     ASSERT_TRUE(Settle(w));
   }

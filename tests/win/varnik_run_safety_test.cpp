@@ -127,9 +127,7 @@ TEST_F(VarnikRunSafetyTest, NoKeysAreSentWhenJwCadDoesNotComeToTheFront) {
 
   // The run pumps while it waits for Jw_cad, so its end is waited for by
   // what it leaves.
-  SetFocus(w.ListView1);
-  PostKey(w.ListView1, VK_RETURN, false);
-  PostKey(w.ListView1, VK_RETURN, true);
+  PostEnter(w);
   ASSERT_TRUE(PumpUntil(w, [&] { return !messages.empty(); }));
   std::vector<MessageRequest> told = TakeMessages();
   ASSERT_EQ(told.size(), 1u);
@@ -200,9 +198,7 @@ TEST_F(VarnikRunSafetyTest, JwCadsOwnFilesCanBeChosenAndLoseNothing) {
     ASSERT_GE(row, 0);
     ASSERT_NO_FATAL_FAILURE(ClickRow(w, row));
     answers = {IDYES};
-    SetFocus(w.ListView1);
-    PostKey(w.ListView1, VK_RETURN, false);
-    PostKey(w.ListView1, VK_RETURN, true);
+    PostEnter(w);
     ASSERT_TRUE(PumpUntil(w, [&] { return !Visible(w.hwnd()); }, 60s));
     std::vector<MessageRequest> told = TakeMessages();
     ASSERT_EQ(told.size(), 1u) << Narrow(told.back().text);
@@ -225,9 +221,7 @@ TEST_F(VarnikRunSafetyTest, JwCadsOwnFilesCanBeChosenAndLoseNothing) {
   ShowWindow(w.hwnd(), SW_SHOW);
   ASSERT_NO_FATAL_FAILURE(ClickRow(w, RowOf(w.ListView1, L"temp.JWF")));
   answers = {IDNO};
-  SetFocus(w.ListView1);
-  PostKey(w.ListView1, VK_RETURN, false);
-  PostKey(w.ListView1, VK_RETURN, true);
+  PostEnter(w);
   ASSERT_TRUE(PumpUntil(w, [&] { return StandinLog(jww).find("open ") != std::string::npos; },
                         60s))
       << StandinLog(jww);
@@ -239,9 +233,7 @@ TEST_F(VarnikRunSafetyTest, JwCadsOwnFilesCanBeChosenAndLoseNothing) {
   Click(w, kIdCommand3, w.Command3);
   ASSERT_EQ(w.FilterIndex(), 2);
   ASSERT_NO_FATAL_FAILURE(ClickRow(w, RowOf(w.ListView1, L"tmp.jwl")));
-  SetFocus(w.ListView1);
-  PostKey(w.ListView1, VK_RETURN, false);
-  PostKey(w.ListView1, VK_RETURN, true);
+  PostEnter(w);
   ASSERT_TRUE(PumpUntil(w, [&] { return StandinLog(jww).find("TEMPLAYERS") != std::string::npos; },
                         60s))
       << StandinLog(jww);
@@ -267,9 +259,7 @@ TEST_F(VarnikRunSafetyTest, ADialogThatNeverOpensLeavesTheWindowAsItIs) {
   Click(w, kIdCommand3, w.Command3);
   ASSERT_EQ(w.FilterIndex(), 2);
   ASSERT_NO_FATAL_FAILURE(ClickRow(w, RowOf(w.ListView1, L"layers.jwl")));
-  SetFocus(w.ListView1);
-  PostKey(w.ListView1, VK_RETURN, false);
-  PostKey(w.ListView1, VK_RETURN, true);
+  PostEnter(w);
   // The drive waits for the dialog, pumping, then gives up.
   ASSERT_TRUE(PumpUntil(w, [&] { return StandinLog(jww).find("dialog-delayed") != std::string::npos; },
                         30s))
