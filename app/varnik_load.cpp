@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "app/ui_service.h"
+#include "app/resource.h"
 #include "app/varnik_window.h"
 #include "app/win_text.h"
 #include "core/arguments.h"
@@ -12,6 +12,7 @@
 #include "core/text.h"
 #include "core/words.h"
 #include "platform/files.h"
+#include "platform/ui_service.h"
 #include "platform/winops.h"
 #include "tray/tray_window.h"
 
@@ -116,7 +117,7 @@ void VarnikWindow::LoadSequence() {
 
   LoadTreeCache();
   frmtask_ = std::make_unique<TrayWindow>();
-  frmtask_->Create(instance_, program_folder_);
+  frmtask_->Create(instance_, program_folder_, TrayHostOfThisWindow());
   SelectTreeNode(AsciiUpper(current_folder_));
   RefreshFileList();
   ApplyColumnLayout();
@@ -157,6 +158,28 @@ void VarnikWindow::KeepOnScreen() {
   if (place == now) return;
   SetWindowPos(hwnd_, nullptr, place.left, place.top, place.width, place.height,
                SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The tray window shares the run guard, reads the Jw_cad folder box, and
+// reaches the main window through it; the icon shows in the resident boot
+// modes only (a changed mode takes effect at the next start).
+TrayHost VarnikWindow::TrayHostOfThisWindow() {
+  TrayHost host;
+  host.show_icon = settings_.Bootmode >= 1 && settings_.Bootmode <= 3;
+  host.icon = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_APP));
+  host.guard = &run_guard_;
+  host.loading = [this] { return IsLoading; };
+  host.jww_folder = [this] { return GetCtlText(Txt_jww); };
+  host.show_main = [this] {
+    if (!hwnd_) return;
+    if (IsIconic(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
+    ShowWindow(hwnd_, SW_SHOW);
+    SetForegroundWindow(hwnd_);
+  };
+  host.end_program = [this] {
+    if (hwnd_) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+  };
+  return host;
 }
 
 void VarnikWindow::LoadSettings() {

@@ -1,12 +1,12 @@
 // The main window's message handling: one thunk finds the object, each event
 // goes to its handler.
-#include "app/varnik_window.h"
+#include "app/resource.h"
 
 #include <windowsx.h>
 
-#include "app/resource.h"
-#include "app/ui_service.h"
+#include "app/varnik_window.h"
 #include "app/win_text.h"
+#include "platform/ui_service.h"
 #include "platform/winops.h"
 #include "tray/tray_window.h"
 

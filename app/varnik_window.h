@@ -17,10 +17,13 @@
 #include "core/panes.h"
 #include "core/settings.h"
 #include "platform/handles.h"
+#include "platform/run_guard.h"
+#include "platform/winops.h"
 
 namespace zel {
 
 class TrayWindow;
+struct TrayHost;
 
 // Menu command identifiers.
 enum MenuCommand : UINT {
@@ -59,9 +62,10 @@ enum MenuCommand : UINT {
 
 constexpr int kToolButtonCount = 20;
 
-// The main window's class. Other programs find the window by its title
-// "Zelvanto"; a second start matches the class too.
-constexpr wchar_t kMainWindowClass[] = L"ZelvantoMain";
+// The main window's class (kVarnikMainWindowClass): other programs find the
+// window by its title "Zelvanto"; a second start and Pocklet match the class
+// too.
+constexpr const wchar_t* kMainWindowClass = kVarnikMainWindowClass;
 
 // Control identifiers for WM_COMMAND and WM_NOTIFY.
 enum ControlId : int {
@@ -102,6 +106,7 @@ class VarnikWindow {
 
   // State read by tests and other windows.
   const Settings& settings() const { return settings_; }
+  TrayWindow* frmtask() const { return frmtask_.get(); }
   const std::string& ProgramFolder() const { return program_folder_; }
   const std::string& WrapperBatchPath() const { return wrapper_batch_path_; }
   const std::string& JwwDrive() const { return jww_drive_; }
@@ -116,11 +121,9 @@ class VarnikWindow {
   std::string CurrentFolder() const;
   int FilterIndex() const;
   bool key_preview() const { return key_preview_; }
-  // A run, an activation or a drive of Jw_cad's dialogs is under way. Its
-  // waits keep the window responsive, so a further request (a double click,
-  // Enter, a history entry) can arrive meanwhile: it is ignored, never
-  // queued, since it would act on files the first one is still changing.
-  bool busy() const { return busy_; }
+  // A run, an activation, a drive of Jw_cad's dialogs or a history entry's
+  // re-run is under way; further requests are ignored meanwhile.
+  bool busy() const { return run_guard_.busy(); }
 
   // Controls, named as in the window design.
   HWND txt_gai = nullptr, Txt_jww = nullptr, Text_edit = nullptr, txtengin = nullptr;
@@ -182,6 +185,7 @@ class VarnikWindow {
   void GatherLiveSettings();
   void ApplyColumnLayout();
   void KeepOnScreen();
+  TrayHost TrayHostOfThisWindow();
   void SelectFilter(int index);
   void OnFilterChange();
   void OnJwwFolderChange();
@@ -213,7 +217,7 @@ class VarnikWindow {
   bool debug_run_ = false;
   bool write_out_ = false;
   bool enter_ran_on_key_down_ = false;
-  bool busy_ = false;
+  RunGuard run_guard_;
   // The file name and folder of the row the selection state was taken from,
   // so a run can tell whether the highlighted row is the analysed one.
   std::string analysed_name_, analysed_folder_;

@@ -9,6 +9,10 @@
 
 namespace zel {
 
+// The class of Varnik's main window, titled "Zelvanto". A window of another
+// program may carry the same title; this class is Varnik's own.
+constexpr wchar_t kVarnikMainWindowClass[] = L"ZelvantoMain";
+
 // The top-level window with exactly this title, or null. With a class name,
 // only a window of that class counts (any other program may show the same
 // title: a file manager open on a folder of that name).
