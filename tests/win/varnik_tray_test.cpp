@@ -16,6 +16,7 @@
 #include "platform/ui_service.h"
 #include "platform/wstr.h"
 #include "tests/support/tempdir.h"
+#include "tests/support/win_driver.h"
 #include "tests/win/select_run_fixture.h"
 #include "tray/history_menu.h"
 #include "tray/tray_window.h"
@@ -24,6 +25,9 @@ namespace zel {
 namespace {
 
 using namespace test;
+
+// Every window test in boot mode 1 adds and removes an icon.
+const auto* const kTrayKeeper = ::testing::AddGlobalTestEnvironment(new TrayIconKeeper);
 
 // A history of three entries with their batches.
 const char kHistory[] =
