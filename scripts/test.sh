@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything from a clean tree and runs every test:
-#   1. the core tests natively, under ASan and UBSan;
+#   1. the core tests natively, under ASan and UBSan, and every fuzz
+#      target's saved corpus replayed once;
 #   2. the core tests again and the window tests, built with mingw-w64 and
 #      run under Wine (Japanese locale, fresh prefix, Xvfb);
 #   3. the end-to-end tests: the real Varnik.exe under Wine.
@@ -20,7 +21,7 @@ fi
 jobs="$(nproc)"
 
 cmake -S . -B "$native" -DZEL_SANITIZE=ON >/dev/null
-cmake --build "$native" -j"$jobs" --target core_tests
+cmake --build "$native" -j"$jobs" --target core_tests fuzz_replays
 
 cmake -S . -B "$win" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
   -DZEL_NATIVE_BUILD_DIR="$native" >/dev/null
