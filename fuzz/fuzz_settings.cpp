@@ -14,13 +14,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   const std::vector<std::string> lines = SplitLines(bytes);
 
-  Settings s = DefaultSettings("C:\\JWW\\GAIHEN", 20);
+  static const Settings kFirstStart = DefaultSettings("C:\\JWW\\GAIHEN", 20);
+  Settings s = kFirstStart;
   ParseSettings(&lines, s);
   ApplySettingsFallbacks(s, "C:\\");
   const std::string written = FormatSettings(s);
   fuzz::Require(SplitLines(written).size() == 42 + 6 * s.Tools.size());
   // What was written reads back to the same file.
-  Settings again = DefaultSettings("C:\\", 20);
+  Settings again = kFirstStart;
   const std::vector<std::string> written_lines = SplitLines(written);
   ParseSettings(&written_lines, again);
   fuzz::Require(FormatSettings(again) == written);
