@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <deque>
 #include <unordered_map>
 #include <vector>
 
-#include "core/linereader.h"
 #include "core/text.h"
-#include "core/words.h"
 
 namespace zel {
 namespace {
@@ -20,11 +20,45 @@ const std::string& NewlineMarker() {
 constexpr std::string_view kAddComents = "   Add coments ";
 constexpr std::string_view kPlaceholder = "#new#";
 
+// The next line of `all` from `pos` (CR LF, CR or LF end a line; a last
+// line without an end counts), as SplitLines reads them. False at the end.
+bool NextLine(std::string_view all, std::size_t& pos, std::string_view& line) {
+  if (pos >= all.size()) return false;
+  std::size_t end = pos;
+  for (; end < all.size(); ++end) {
+    // Nearly every byte is above CR, so one comparison passes it.
+    const auto c = static_cast<unsigned char>(all[end]);
+    if (c <= '\r' && (c == '\r' || c == '\n')) break;
+  }
+  line = all.substr(pos, end - pos);
+  pos = end;
+  if (pos < all.size()) pos += (all[pos] == '\r' && pos + 1 < all.size() && all[pos + 1] == '\n') ? 2 : 1;
+  return true;
+}
+
+char FoldAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
+
+// True when s begins with the ASCII text `prefix`, letter case ignored.
+// Each matching byte is ASCII and so a character of its own, which makes
+// the next byte the start of a character too: no double-byte character is
+// ever cut or folded.
+bool StartsAscii(std::string_view s, std::string_view prefix) {
+  if (s.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i)
+    if (FoldAscii(s[i]) != FoldAscii(prefix[i])) return false;
+  return true;
+}
+
 bool IsCommentLine(std::string_view line) {
   return !line.empty() && (line[0] == '#' || line[0] == '\t');
 }
 
-bool IsEndLine(std::string_view line) { return StartsWithNoCase(line, "END"); }
+// "END", "end", "ENDX" ...: only the first three characters count.
+bool IsEndLine(std::string_view line) { return StartsAscii(line, "END"); }
+
+// The "COM_LAY" lines hold "=" between a name and its value; the blanks put
+// around it let the two sides count as words of their own.
+bool IsComLay(std::string_view line) { return StartsAscii(line, "COM_LAY"); }
 
 // Blanks (code 32) are never a trail byte, so they can be cut off the ends
 // of the bytes directly.
@@ -67,51 +101,96 @@ std::string JoinEquals(std::string_view s) {
   return out;
 }
 
-// The "COM_LAY" lines hold "=" between a name and its value; the blanks put
-// around it let the two sides count as words of their own.
-bool IsComLay(std::string_view line) { return StartsWithNoCase(line, "COM_LAY"); }
+// The blank-separated words of a line, in order: f(blanks before the word,
+// the word). Returns the blanks after the last word. Only code 32
+// separates; a word may hold double-byte characters, so its end is looked
+// for on character boundaries.
+template <typename F>
+std::size_t ForEachWord(std::string_view text, F f) {
+  std::size_t pos = 0;
+  for (;;) {
+    const std::size_t start = text.find_first_not_of(' ', pos);
+    if (start == std::string_view::npos) return text.size() - pos;
+    std::size_t end = FindChar(text, ' ', start);
+    if (end == std::string_view::npos) end = text.size();
+    f(start - pos, text.substr(start, end - start));
+    pos = end;
+  }
+}
 
-// One setting line of the file being commented.
+struct Word {
+  std::string_view text;
+  std::size_t chars = 0;  // length in characters
+};
+
+// One setting line of the file being commented. Its words point into the
+// line as read, or into its spaced-out form for "COM_LAY" lines; a
+// placeholder stored back points to the fixed text.
 struct TargetLine {
   std::string_view as_read;
-  std::vector<std::string> words;  // placeholders are stored back here
+  std::vector<Word> words;
   bool used = false;
 };
 
-std::vector<TargetLine> ReadTargetTable(const std::vector<std::string>& lines) {
-  std::vector<TargetLine> table;
-  table.reserve(lines.size());
-  for (const std::string& line : lines) {
-    if (IsCommentLine(line) || IsEndLine(line)) continue;
-    TargetLine t;
-    t.as_read = line;
-    t.words = IsComLay(line) ? SplitAllWords(ReplaceChar(line, '=', " = ")) : SplitAllWords(line);
-    table.push_back(std::move(t));
+// One word of a template line with the blanks in front of it; the entry
+// after the last word holds the blanks that end the line plus one.
+struct TemplateWord {
+  std::size_t width = 0;  // characters, blanks included
+  bool has_text = false;
+};
+
+// Keywords compared as the rules compare them: ASCII letters without
+// regard to case, everything else (trail bytes included) exactly.
+struct KeyHash {
+  std::size_t operator()(std::string_view s) const {
+    std::uint64_t h = 1469598103934665603ull;
+    for (std::size_t i = 0; i < s.size(); i += CharLenAt(s, i)) {
+      const bool single = CharLenAt(s, i) == 1;
+      h = (h ^ static_cast<unsigned char>(single ? FoldAscii(s[i]) : s[i])) * 1099511628211ull;
+      if (!single) h = (h ^ static_cast<unsigned char>(s[i + 1])) * 1099511628211ull;
+    }
+    return static_cast<std::size_t>(h);
   }
-  return table;
-}
+};
+struct KeyEqual {
+  bool operator()(std::string_view a, std::string_view b) const {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size();) {
+      const std::size_t len = CharLenAt(a, i);
+      if (len == 1 ? FoldAscii(a[i]) != FoldAscii(b[i])
+                   : (a[i] != b[i] || a[i + 1] != b[i + 1]))
+        return false;
+      i += len;
+    }
+    return true;
+  }
+};
 
 // Right-aligns the target's words to the template's: each word ends where
 // the template's word in the same position ends, with at least one blank in
 // front; words beyond the template's columns follow after one blank each.
-// A word the target lacks where the template has one becomes "#new#".
-std::string AlignedLine(const std::vector<std::string>& s, std::vector<std::string>& words,
-                        bool com_lay) {
+// A word the target lacks where the template has one becomes "#new#",
+// stored back so a later template line with the keyword sees it. The
+// result, without its outer blanks, is appended to `out`.
+void AppendAligned(const std::vector<TemplateWord>& s, std::vector<Word>& words, bool com_lay,
+                   std::string& line, std::string& out) {
   const std::size_t count = std::max(s.size(), words.size());
   if (words.size() < count) words.resize(count);
-  std::string out;
+  line.clear();
   for (std::size_t j = 0; j < count; ++j) {
-    const std::string_view sj = j < s.size() ? std::string_view(s[j]) : std::string_view();
-    std::string& word = words[j];
+    const TemplateWord sj = j < s.size() ? s[j] : TemplateWord{};
+    Word& word = words[j];
     // The width is taken before a placeholder goes in.
-    const long width = static_cast<long>(CharCount(sj)) - static_cast<long>(CharCount(word));
-    if (word.empty() && sj.find_first_not_of(' ') != std::string_view::npos)
-      word = std::string(kPlaceholder);
-    out.append(static_cast<std::size_t>(std::max(1L, width)), ' ');
-    out += word;
+    const std::size_t blanks = sj.width > word.chars ? sj.width - word.chars : 1;
+    if (word.text.empty() && sj.has_text) word = {kPlaceholder, kPlaceholder.size()};
+    line.append(std::max<std::size_t>(blanks, 1), ' ');
+    line += word.text;
   }
-  std::string line(TrimBlanks(out));
-  return com_lay ? JoinEquals(line) : line;
+  const std::string_view trimmed = TrimBlanks(line);
+  if (com_lay)
+    out += JoinEquals(trimmed);
+  else
+    out += trimmed;
 }
 
 void PutLine(std::string& out, std::string_view line) {
@@ -123,16 +202,28 @@ void PutLine(std::string& out, std::string_view line) {
 
 std::string InsertEnvironmentComments(const std::string& target, const std::string& templ,
                                       std::string_view title, CommentMode mode) {
-  const std::vector<std::string> target_lines = SplitLines(target);
-  std::vector<TargetLine> table = ReadTargetTable(target_lines);
+  // The file's setting lines, everything after an end line included.
+  std::vector<TargetLine> table;
+  std::deque<std::string> spaced;  // stable homes for the COM_LAY forms
+  std::string_view line;
+  for (std::size_t pos = 0; NextLine(target, pos, line);) {
+    if (IsCommentLine(line) || IsEndLine(line)) continue;
+    TargetLine& t = table.emplace_back();
+    t.as_read = line;
+    t.words.reserve(8);
+    std::string_view split = line;
+    if (IsComLay(line)) split = spaced.emplace_back(ReplaceChar(line, '=', " = "));
+    ForEachWord(split, [&](std::size_t, std::string_view w) {
+      t.words.push_back({w, CharCount(w)});
+    });
+  }
 
-  // The first line of each keyword, found by its upper-case form: a
-  // template line takes the first target line with its keyword, also when
-  // an earlier template line took it already.
-  std::unordered_map<std::string, std::size_t> first_of;
+  // The first line of each keyword: a template line takes the first target
+  // line with its keyword, also when an earlier template line took it.
+  std::unordered_map<std::string_view, std::size_t, KeyHash, KeyEqual> first_of;
   first_of.reserve(table.size());
   for (std::size_t k = 0; k < table.size(); ++k)
-    if (!table[k].words.empty()) first_of.emplace(AsciiUpper(table[k].words[0]), k);
+    if (!table[k].words.empty()) first_of.emplace(table[k].words[0].text, k);
 
   std::string out;
   out.reserve(target.size() + templ.size() + target.size() / 2 + 256);
@@ -141,36 +232,47 @@ std::string InsertEnvironmentComments(const std::string& target, const std::stri
   out += kAddComents;
   PutLine(out, kCommentHeaderCaption);
 
-  const std::vector<std::string> templ_lines = SplitLines(templ);
-  for (std::size_t i = 0; i < templ_lines.size(); ++i) {
-    std::string_view t = TrimBlanks(templ_lines[i]);
+  std::vector<TemplateWord> s;
+  std::string aligned;
+  std::string com_lay_form;
+  for (std::size_t pos = 0; NextLine(templ, pos, line);) {
+    std::string_view t = TrimBlanks(line);
     if (IsEndLine(t)) {
-      ++i;  // the line after an end line goes with it; at the end, nothing does
+      NextLine(templ, pos, line);  // the line after an end line goes with it
       continue;
     }
     if (IsCommentLine(t)) {
       PutLine(out, t);
       continue;
     }
-    const bool com_lay = IsComLay(t);
-    const std::string line = com_lay ? ReplaceChar(t, '=', " =") : std::string(t);
-    const std::vector<std::string> s = SplitAllWordsKeepWidth(line);
-    // An empty template line splits into one blank, which no keyword equals.
-    auto hit = s.empty() ? first_of.end() : first_of.find(AsciiUpper(s[0]));
+    if (IsComLay(t)) {
+      com_lay_form = ReplaceChar(t, '=', " =");
+      t = com_lay_form;
+    }
+    s.clear();
+    std::string_view keyword;
+    const std::size_t trailing = ForEachWord(t, [&](std::size_t blanks, std::string_view w) {
+      if (s.empty()) keyword = w;
+      s.push_back({blanks + CharCount(w), true});
+    });
+    s.push_back({trailing + 1, false});
+    // An empty template line has no keyword: it matches nothing.
+    auto hit = keyword.empty() ? first_of.end() : first_of.find(keyword);
     if (hit == first_of.end()) {
-      if (mode == CommentMode::kVersionUp && !line.empty()) {
-        out += line;
+      if (mode == CommentMode::kVersionUp && !t.empty()) {
+        out += t;
         PutLine(out, NewlineMarker());
       }
       continue;
     }
     TargetLine& k = table[hit->second];
     k.used = true;
-    if (StartsWithNoCase(s[0], "GCOM_1") || StartsWithNoCase(s[0], "LAYNAM")) {
+    if (StartsAscii(keyword, "GCOM_1") || StartsAscii(keyword, "LAYNAM")) {
       PutLine(out, k.as_read);  // their text, blanks included, stays exactly as read
       continue;
     }
-    PutLine(out, AlignedLine(s, k.words, StartsWithNoCase(s[0], "COM_LA")));
+    AppendAligned(s, k.words, StartsAscii(keyword, "COM_LA"), aligned, out);
+    out += "\r\n";
   }
 
   for (const TargetLine& k : table)
