@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <deque>
-#include <unordered_map>
 #include <vector>
 
 #include "core/text.h"
@@ -20,21 +20,32 @@ const std::string& NewlineMarker() {
 constexpr std::string_view kAddComents = "   Add coments ";
 constexpr std::string_view kPlaceholder = "#new#";
 
-// The next line of `all` from `pos` (CR LF, CR or LF end a line; a last
-// line without an end counts), as SplitLines reads them. False at the end.
-bool NextLine(std::string_view all, std::size_t& pos, std::string_view& line) {
-  if (pos >= all.size()) return false;
-  std::size_t end = pos;
-  for (; end < all.size(); ++end) {
-    // Nearly every byte is above CR, so one comparison passes it.
-    const auto c = static_cast<unsigned char>(all[end]);
-    if (c <= '\r' && (c == '\r' || c == '\n')) break;
+// The lines of a whole file as SplitLines reads them (CR LF, CR or LF end
+// a line; a last line without an end counts), as views into it. The next
+// CR and LF are each searched for once and remembered, so a file with only
+// one kind of line end is still read in one pass.
+class Lines {
+ public:
+  explicit Lines(std::string_view all) : all_(all), cr_(Find('\r')), lf_(Find('\n')) {}
+  bool Next(std::string_view& line) {
+    if (pos_ >= all_.size()) return false;
+    if (cr_ < pos_) cr_ = Find('\r');
+    if (lf_ < pos_) lf_ = Find('\n');
+    const std::size_t end = std::min(cr_, lf_);
+    line = all_.substr(pos_, end - pos_);
+    pos_ = end + (end < all_.size() && all_[end] == '\r' && end + 1 == lf_ ? 2 : 1);
+    return true;
   }
-  line = all.substr(pos, end - pos);
-  pos = end;
-  if (pos < all.size()) pos += (all[pos] == '\r' && pos + 1 < all.size() && all[pos + 1] == '\n') ? 2 : 1;
-  return true;
-}
+
+ private:
+  std::size_t Find(char c) const {
+    const void* at = std::memchr(all_.data() + pos_, c, all_.size() - pos_);
+    return at ? static_cast<std::size_t>(static_cast<const char*>(at) - all_.data()) : all_.size();
+  }
+  std::string_view all_;
+  std::size_t pos_ = 0;
+  std::size_t cr_, lf_;  // the next CR and LF at or after pos_ (or the end)
+};
 
 char FoldAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
 
@@ -102,18 +113,21 @@ std::string JoinEquals(std::string_view s) {
 }
 
 // The blank-separated words of a line, in order: f(blanks before the word,
-// the word). Returns the blanks after the last word. Only code 32
-// separates; a word may hold double-byte characters, so its end is looked
-// for on character boundaries.
+// the word, its length in characters). Returns the blanks after the last
+// word. Only code 32 separates; a word may hold double-byte characters, so
+// its end is looked for on character boundaries.
 template <typename F>
 std::size_t ForEachWord(std::string_view text, F f) {
   std::size_t pos = 0;
   for (;;) {
     const std::size_t start = text.find_first_not_of(' ', pos);
     if (start == std::string_view::npos) return text.size() - pos;
-    std::size_t end = FindChar(text, ' ', start);
-    if (end == std::string_view::npos) end = text.size();
-    f(start - pos, text.substr(start, end - start));
+    std::size_t end = start, chars = 0;
+    while (end < text.size() && text[end] != ' ') {
+      end += CharLenAt(text, end);
+      ++chars;
+    }
+    f(start - pos, text.substr(start, end - start), chars);
     pos = end;
   }
 }
@@ -141,29 +155,55 @@ struct TemplateWord {
 
 // Keywords compared as the rules compare them: ASCII letters without
 // regard to case, everything else (trail bytes included) exactly.
-struct KeyHash {
-  std::size_t operator()(std::string_view s) const {
-    std::uint64_t h = 1469598103934665603ull;
-    for (std::size_t i = 0; i < s.size(); i += CharLenAt(s, i)) {
-      const bool single = CharLenAt(s, i) == 1;
-      h = (h ^ static_cast<unsigned char>(single ? FoldAscii(s[i]) : s[i])) * 1099511628211ull;
-      if (!single) h = (h ^ static_cast<unsigned char>(s[i + 1])) * 1099511628211ull;
-    }
-    return static_cast<std::size_t>(h);
+std::uint64_t KeyHash(std::string_view s) {
+  std::uint64_t h = 1469598103934665603ull;
+  for (std::size_t i = 0; i < s.size();) {
+    const std::size_t len = CharLenAt(s, i);
+    h = (h ^ static_cast<unsigned char>(len == 1 ? FoldAscii(s[i]) : s[i])) * 1099511628211ull;
+    if (len == 2) h = (h ^ static_cast<unsigned char>(s[i + 1])) * 1099511628211ull;
+    i += len;
   }
-};
-struct KeyEqual {
-  bool operator()(std::string_view a, std::string_view b) const {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size();) {
-      const std::size_t len = CharLenAt(a, i);
-      if (len == 1 ? FoldAscii(a[i]) != FoldAscii(b[i])
-                   : (a[i] != b[i] || a[i + 1] != b[i + 1]))
-        return false;
-      i += len;
-    }
-    return true;
+  return h;
+}
+bool KeyEqual(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size();) {
+    const std::size_t len = CharLenAt(a, i);
+    if (len == 1 ? FoldAscii(a[i]) != FoldAscii(b[i]) : (a[i] != b[i] || a[i + 1] != b[i + 1]))
+      return false;
+    i += len;
   }
+  return true;
+}
+
+// The first target line of each keyword, in one open-addressing table: a
+// lookup per template line, no allocation per entry.
+class FirstLineOf {
+ public:
+  explicit FirstLineOf(const std::vector<std::string_view>& keys) {
+    std::size_t size = 16;
+    while (size < keys.size() * 2) size *= 2;
+    slots_.assign(size, 0);
+    keys_ = &keys;
+    for (std::size_t k = 0; k < keys.size(); ++k) {
+      if (keys[k].empty()) continue;
+      std::size_t at = KeyHash(keys[k]) & (size - 1);
+      for (; slots_[at] != 0; at = (at + 1) & (size - 1))
+        if (KeyEqual(keys[slots_[at] - 1], keys[k])) break;
+      if (slots_[at] == 0) slots_[at] = k + 1;  // an earlier line keeps the keyword
+    }
+  }
+  // The index of the first line with the keyword, or npos.
+  std::size_t Find(std::string_view key) const {
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t at = KeyHash(key) & mask; slots_[at] != 0; at = (at + 1) & mask)
+      if (KeyEqual((*keys_)[slots_[at] - 1], key)) return slots_[at] - 1;
+    return std::string_view::npos;
+  }
+
+ private:
+  std::vector<std::size_t> slots_;  // line index + 1; 0 is free
+  const std::vector<std::string_view>* keys_ = nullptr;
 };
 
 // Right-aligns the target's words to the template's: each word ends where
@@ -204,26 +244,28 @@ std::string InsertEnvironmentComments(const std::string& target, const std::stri
                                       std::string_view title, CommentMode mode) {
   // The file's setting lines, everything after an end line included.
   std::vector<TargetLine> table;
+  table.reserve(static_cast<std::size_t>(std::count(target.begin(), target.end(), '\n')) + 1);
   std::deque<std::string> spaced;  // stable homes for the COM_LAY forms
   std::string_view line;
-  for (std::size_t pos = 0; NextLine(target, pos, line);) {
+  for (Lines lines(target); lines.Next(line);) {
     if (IsCommentLine(line) || IsEndLine(line)) continue;
     TargetLine& t = table.emplace_back();
     t.as_read = line;
     t.words.reserve(8);
     std::string_view split = line;
     if (IsComLay(line)) split = spaced.emplace_back(ReplaceChar(line, '=', " = "));
-    ForEachWord(split, [&](std::size_t, std::string_view w) {
-      t.words.push_back({w, CharCount(w)});
+    ForEachWord(split, [&](std::size_t, std::string_view w, std::size_t chars) {
+      t.words.push_back({w, chars});
     });
   }
 
   // The first line of each keyword: a template line takes the first target
   // line with its keyword, also when an earlier template line took it.
-  std::unordered_map<std::string_view, std::size_t, KeyHash, KeyEqual> first_of;
-  first_of.reserve(table.size());
-  for (std::size_t k = 0; k < table.size(); ++k)
-    if (!table[k].words.empty()) first_of.emplace(table[k].words[0].text, k);
+  std::vector<std::string_view> keywords;
+  keywords.reserve(table.size());
+  for (const TargetLine& k : table)
+    keywords.push_back(k.words.empty() ? std::string_view() : k.words[0].text);
+  const FirstLineOf first_of(keywords);
 
   std::string out;
   out.reserve(target.size() + templ.size() + target.size() / 2 + 256);
@@ -235,10 +277,10 @@ std::string InsertEnvironmentComments(const std::string& target, const std::stri
   std::vector<TemplateWord> s;
   std::string aligned;
   std::string com_lay_form;
-  for (std::size_t pos = 0; NextLine(templ, pos, line);) {
+  for (Lines lines(templ); lines.Next(line);) {
     std::string_view t = TrimBlanks(line);
     if (IsEndLine(t)) {
-      NextLine(templ, pos, line);  // the line after an end line goes with it
+      lines.Next(line);  // the line after an end line goes with it
       continue;
     }
     if (IsCommentLine(t)) {
@@ -251,21 +293,22 @@ std::string InsertEnvironmentComments(const std::string& target, const std::stri
     }
     s.clear();
     std::string_view keyword;
-    const std::size_t trailing = ForEachWord(t, [&](std::size_t blanks, std::string_view w) {
-      if (s.empty()) keyword = w;
-      s.push_back({blanks + CharCount(w), true});
-    });
+    const std::size_t trailing =
+        ForEachWord(t, [&](std::size_t blanks, std::string_view w, std::size_t chars) {
+          if (s.empty()) keyword = w;
+          s.push_back({blanks + chars, true});
+        });
     s.push_back({trailing + 1, false});
     // An empty template line has no keyword: it matches nothing.
-    auto hit = keyword.empty() ? first_of.end() : first_of.find(keyword);
-    if (hit == first_of.end()) {
+    const std::size_t hit = keyword.empty() ? std::string_view::npos : first_of.Find(keyword);
+    if (hit == std::string_view::npos) {
       if (mode == CommentMode::kVersionUp && !t.empty()) {
         out += t;
         PutLine(out, NewlineMarker());
       }
       continue;
     }
-    TargetLine& k = table[hit->second];
+    TargetLine& k = table[hit];
     k.used = true;
     if (StartsAscii(keyword, "GCOM_1") || StartsAscii(keyword, "LAYNAM")) {
       PutLine(out, k.as_read);  // their text, blanks included, stays exactly as read
