@@ -21,12 +21,6 @@ Words SplitWords(std::string_view text);
 // and the entry after the last word receives the trailing blanks plus one.
 Words SplitWordsKeepWidth(std::string_view text);
 
-// The same two splits without the table's limit of 31 words, for rules that
-// rebuild a line from its words and must not drop any. The entry after the
-// last word is there as in SplitWordsKeepWidth.
-std::vector<std::string> SplitAllWords(std::string_view text);
-std::vector<std::string> SplitAllWordsKeepWidth(std::string_view text);
-
 // The pieces between one-character delimiters. An empty text gives no
 // fields, a trailing delimiter no empty last field; a leading delimiter
 // gives an empty first field. The delimiter is matched as a whole
