@@ -128,15 +128,17 @@ TEST_F(EnvToolsTest, CommentsAreInsertedAfterABackupInBothModes) {
   EXPECT_EQ(Icon(m[0]), static_cast<UINT>(MB_ICONINFORMATION));
 
   // Partial, on the commented file, accepting the offered title: the old
-  // header's blank stays, the template's new setting is left out, and the
-  // second backup (maybe within the same second) keeps a name of its own.
+  // header's blank stays; the marked line is now the file's own setting
+  // and is aligned like any other (its marker is a value); the second
+  // backup (maybe within the same second) keeps a name of its own.
   while_asked = [this] { inputs.push_back(asked.back().default_text); };
   ChooseOnRow(w, 0, kCmdAddcomebubun);
   ASSERT_EQ(asked.size(), 2u);
   EXPECT_EQ(asked[1].default_text, WideUtf8(" 新しい題   Add coments Zelvanto"));
   EXPECT_EQ(ReadBytes(files / "env.jwf"),
             J("#  新しい題   Add coments Zelvanto   Add coments Zelvanto\r\n# 見本\r\n"
-              "PEN_W   1   2\r\n# 新しい設定\r\nMINE 表\r\nEND\r\n"));
+              "PEN_W   1   2\r\n# 新しい設定\r\n"
+              "NEW_OPT   1 #←－－－－－－－－－－－－☆☆Newline☆☆\r\nMINE 表\r\nEND\r\n"));
   saved = BackupFiles();
   ASSERT_EQ(saved.size(), 2u);
   EXPECT_EQ(ReadBytes(saved[0]) == J(kEnv) ? ReadBytes(saved[1]) : ReadBytes(saved[0]),
@@ -169,7 +171,7 @@ TEST_F(EnvToolsTest, FailuresSayWhyAndLeaveTheFileAsItWas) {
   auto expect_one_message = [this](const char* text) {
     std::vector<MessageRequest> m = TakeMessages();
     ASSERT_EQ(m.size(), 1u) << text;
-    EXPECT_TRUE(TextHas(m[0], text)) << Narrow(m[0].text);
+    EXPECT_TRUE(TextHas(m[0], text)) << text << " / shown: " << Utf8FromCp932(Narrow(m[0].text));
     EXPECT_EQ(Icon(m[0]), static_cast<UINT>(MB_ICONWARNING));
   };
 
@@ -214,14 +216,21 @@ TEST_F(EnvToolsTest, FailuresSayWhyAndLeaveTheFileAsItWas) {
   expect_one_message("作業ファイルを書き込めなかったため、ファイルは書き換えていません。");
   fs::remove(jww / "temp.jwf");
 
-  // The file itself cannot be replaced: the work file goes, the backup
-  // stays.
-  SetFileAttributesW(env.wstring().c_str(), FILE_ATTRIBUTE_READONLY);
-  inputs.push_back(L"t");
-  ChooseOnRow(w, 0, kCmdAddcome);
-  SetFileAttributesW(env.wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
-  expect_one_message("ファイルを書き換えられませんでした。元の内容のままです。");
-  EXPECT_FALSE(fs::exists(jww / "temp.jwf"));
+  // The file itself cannot be replaced (another program has it open and
+  // lets others read it, but not remove it): the work file goes, the
+  // backup stays.
+  {
+    HANDLE open = CreateFileW(env.wstring().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(open, INVALID_HANDLE_VALUE);
+    inputs.push_back(L"t");
+    ChooseOnRow(w, 0, kCmdAddcome);
+    CloseHandle(open);
+    expect_one_message("ファイルを書き換えられませんでした。元の内容のままです。");
+    EXPECT_FALSE(fs::exists(jww / "temp.jwf"));
+    // This attempt and the one before got as far as the backup.
+    EXPECT_EQ(BackupFiles().size(), 2u);
+  }
 
   EXPECT_EQ(ReadBytes(env), J(kEnv));
   w.Unload();
