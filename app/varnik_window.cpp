@@ -6,6 +6,7 @@
 
 #include "app/varnik_window.h"
 #include "app/win_text.h"
+#include "core/envcomment.h"
 #include "platform/ui_service.h"
 #include "platform/winops.h"
 #include "tray/tray_window.h"
@@ -168,6 +169,15 @@ void VarnikWindow::OnCommand(UINT id, UINT code, HWND ctl) {
         write_out_ = true;
         RunSelectedFile();
         write_out_ = false;
+        return;
+      case kCmdAddcome:
+        AddComments(CommentMode::kVersionUp);
+        return;
+      case kCmdAddcomebubun:
+        AddComments(CommentMode::kPartial);
+        return;
+      case kCmdJwfOut:
+        JwfOut();
         return;
       case kIdCommand1:
       case IDCANCEL:

@@ -24,6 +24,7 @@ namespace zel {
 
 class TrayWindow;
 struct TrayHost;
+enum class CommentMode;
 
 // Menu command identifiers.
 enum MenuCommand : UINT {
@@ -170,6 +171,10 @@ class VarnikWindow {
   bool ZKakikomi(const std::string& path);
   bool DriveJwCadDialog(unsigned command, const std::wstring& button, const std::string& path);
   void ApplyAfterRunMode();
+
+  // Environment file tools (varnik_envtools.cpp).
+  void AddComments(CommentMode mode);
+  void JwfOut();
 
   // Building the window (varnik_controls.cpp).
   void CreateControls();
