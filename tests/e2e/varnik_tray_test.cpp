@@ -25,7 +25,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace test;
 
-const auto* const kTrayKeeper = ::testing::AddGlobalTestEnvironment(new TrayIconKeeper);
 
 // The icons Wine's own tray window shows, left to right.
 std::vector<HWND> TrayIcons() {

@@ -2,7 +2,6 @@
 #include "tests/support/win_driver.h"
 
 #include <commctrl.h>
-#include <shellapi.h>
 
 #include <thread>
 
@@ -231,29 +230,6 @@ std::wstring MessageBoxText(HWND box) {
     if (!t.empty()) text += t;
   }
   return text;
-}
-
-void TrayIconKeeper::SetUp() {
-  window_ = CreateWindowExW(0, L"STATIC", L"zeltest tray keeper", 0, 0, 0, 1, 1, nullptr, nullptr,
-                            GetModuleHandleW(nullptr), nullptr);
-  NOTIFYICONDATAW nid{};
-  nid.cbSize = sizeof nid;
-  nid.hWnd = window_;
-  nid.uID = 1;
-  nid.uFlags = NIF_ICON | NIF_TIP;
-  nid.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-  wcscpy_s(nid.szTip, L"zeltest");
-  Shell_NotifyIconW(NIM_ADD, &nid);
-}
-
-void TrayIconKeeper::TearDown() {
-  NOTIFYICONDATAW nid{};
-  nid.cbSize = sizeof nid;
-  nid.hWnd = window_;
-  nid.uID = 1;
-  Shell_NotifyIconW(NIM_DELETE, &nid);
-  if (window_) DestroyWindow(window_);
-  window_ = nullptr;
 }
 
 }  // namespace zel::test

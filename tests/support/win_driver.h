@@ -4,8 +4,6 @@
 #pragma once
 #ifdef _WIN32
 
-#include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include <chrono>
@@ -66,22 +64,6 @@ std::wstring WinePath(const std::string& linux_path);
 // The text of a message box owned by the process: its static text.
 HWND FindMessageBox(DWORD pid);
 std::wstring MessageBoxText(HWND box);
-
-// Keeps one icon of the test program in the notification area while the
-// tests run. Under Wine without a window manager, removing the last icon
-// hides the tray window, which waits two seconds for a window manager that
-// never answers; with another icon left, a program that ends (and removes
-// its icon) does not wait. Register it with
-// ::testing::AddGlobalTestEnvironment in each test program that makes
-// icons come and go.
-class TrayIconKeeper : public ::testing::Environment {
- public:
-  void SetUp() override;
-  void TearDown() override;
-
- private:
-  HWND window_ = nullptr;
-};
 
 }  // namespace zel::test
 

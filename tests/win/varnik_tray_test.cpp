@@ -26,8 +26,6 @@ namespace {
 
 using namespace test;
 
-// Every window test in boot mode 1 adds and removes an icon.
-const auto* const kTrayKeeper = ::testing::AddGlobalTestEnvironment(new TrayIconKeeper);
 
 // A history of three entries with their batches.
 const char kHistory[] =
