@@ -12,32 +12,15 @@
 #include "options/common_dlg.h"
 #include "platform/handles.h"
 #include "platform/wstr.h"
+#include "tests/win/font_dialog_driver.h"
 #include "tests/win/modal_driver.h"
 
 namespace zel {
 namespace {
 
 using test::NextDialog;
-
-constexpr int kSizeBox = 0x472;  // cmb3 of the font dialog: the size
-
-// A TrueType face this machine has, as the system names it.
-std::wstring SomeFace() {
-  std::wstring face;
-  LOGFONTW want{};
-  want.lfCharSet = DEFAULT_CHARSET;
-  HDC dc = GetDC(nullptr);
-  EnumFontFamiliesExW(
-      dc, &want,
-      [](const LOGFONTW* lf, const TEXTMETRICW*, DWORD type, LPARAM lp) -> int {
-        if (!(type & TRUETYPE_FONTTYPE) || lf->lfFaceName[0] == L'@') return 1;
-        *reinterpret_cast<std::wstring*>(lp) = lf->lfFaceName;
-        return 0;
-      },
-      reinterpret_cast<LPARAM>(&face), 0);
-  ReleaseDC(nullptr, dc);
-  return face;
-}
+using test::PickFontSize;
+using test::SomeFace;
 
 int ScreenDpi() {
   HDC dc = GetDC(nullptr);
@@ -96,9 +79,7 @@ TEST_F(FontChooserTest, TheOwnersFontPresetsAndTheChoiceComesBackInPoints) {
   // Another size picked in the dialog, through the action that shows it.
   {
     NextDialog ok([](HWND d) {
-      HWND sizes = GetDlgItem(d, kSizeBox);
-      SendMessageW(sizes, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(L"14"));
-      SendMessageW(d, WM_COMMAND, MAKEWPARAM(kSizeBox, CBN_SELCHANGE), reinterpret_cast<LPARAM>(sizes));
+      PickFontSize(d, L"14");
       PostMessageW(d, WM_COMMAND, IDOK, 0);
     });
     dlg.SetAction(cCommonDlg::kActionShowFont);

@@ -16,6 +16,12 @@ class NextDialog {
   // `act` runs once, on the first dialog window (class "#32770") of this
   // thread that did not exist when this object was made.
   explicit NextDialog(std::function<void(HWND dialog)> act) : act_(std::move(act)) {
+    // A main window of an earlier test posted WM_QUIT when it was
+    // destroyed; a dialog's loop would take it for the end of the program
+    // and close at once.
+    MSG quit;
+    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
     EnumThreadWindows(GetCurrentThreadId(), &NextDialog::Remember, reinterpret_cast<LPARAM>(&before_));
     active_ = this;
     timer_ = SetTimer(nullptr, 0, 50, &NextDialog::Tick);
