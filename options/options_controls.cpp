@@ -67,9 +67,9 @@ void OptionsDialog::CreateControls() {
   auto edit = [&](HWND parent, int id, TwipRect r, DWORD extra = 0) {
     return make(parent, L"EDIT", "", WS_TABSTOP | WS_BORDER | extra, id, r, WS_EX_CLIENTEDGE);
   };
-  auto spin = [&](HWND parent, int id, TwipRect r) {
+  auto spin = [&](HWND parent, int id, TwipRect r, int lowest, int highest) {
     HWND h = make(parent, UPDOWN_CLASSW, "", 0, id, r);
-    SendMessageW(h, UDM_SETRANGE32, 10, 30);
+    SendMessageW(h, UDM_SETRANGE32, lowest, highest);
     return h;
   };
 
@@ -139,7 +139,7 @@ void OptionsDialog::CreateControls() {
   Label1 = label(p, "（Windws95,98でスムーズ起動）", {3840, 3450, 3300, 360});
   Label5 = label(p, "履歴メニューの履歴数", {180, 3930, 2700, 360});
   Text1 = edit(p, kIdOptText1, {2940, 3870, 720, 390}, ES_AUTOHSCROLL);
-  VScroll1 = spin(p, kIdOptVScroll1, {3660, 3870, 270, 390});
+  VScroll1 = spin(p, kIdOptVScroll1, {3660, 3870, 270, 390}, 10, 30);
 
   // Tab 3, "ＪＷＦ": what a written-out JW_WIN.JWF gets added.
   p = FraTab[2];
@@ -149,7 +149,7 @@ void OptionsDialog::CreateControls() {
                ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_VSCROLL);
   Label7 = label(p, " S_comm_4 ⑨読取り点とデータのサーチ範囲のドット数指定(5～30)", {180, 3240, 7000, 360});
   Text2 = edit(p, kIdOptText2, {180, 3660, 720, 390}, ES_AUTOHSCROLL);
-  VScroll2 = spin(p, kIdOptVScroll2, {900, 3660, 270, 390});
+  VScroll2 = spin(p, kIdOptVScroll2, {900, 3660, 270, 390}, 5, 30);
 
   cmdOK = make(hwnd_, L"BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, kIdOptCmdOK,
                {4680, 6060, 1380, 420});

@@ -193,6 +193,11 @@ TEST_F(OptionsDialogTest, OkSavesTheSettingsAndTheHistoryCountAtOnce) {
   SendMessageW(dlg.VScroll1, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(spin.right / 2, 2));
   SendMessageW(dlg.VScroll1, WM_LBUTTONUP, 0, MAKELPARAM(spin.right / 2, 2));
   EXPECT_EQ(Text(dlg.Text1), L"11");
+  // The S_comm_4 spin bar goes down to 5: its lower arrow from 10 gives 9.
+  GetClientRect(dlg.VScroll2, &spin);
+  SendMessageW(dlg.VScroll2, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(spin.right / 2, spin.bottom - 2));
+  SendMessageW(dlg.VScroll2, WM_LBUTTONUP, 0, MAKELPARAM(spin.right / 2, spin.bottom - 2));
+  EXPECT_EQ(Text(dlg.Text2), L"9");
 
   SetText(dlg.Text1, L"25");
   SetText(dlg.Text2, L"5");
