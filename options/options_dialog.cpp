@@ -125,9 +125,12 @@ INT_PTR OptionsDialog::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       return TRUE;
     }
     case WM_NOTIFY: {
+      // Only the tab change is ours; every other notification (the
+      // controls' own drawing among them) gets the default answer.
       const auto* hdr = reinterpret_cast<NMHDR*>(lp);
-      if (hdr->hwndFrom == TabStrip1 && hdr->code == TCN_SELCHANGE)
-        ShowTab(static_cast<int>(SendMessageW(TabStrip1, TCM_GETCURSEL, 0, 0)));
+      if (hdr->hwndFrom != TabStrip1 || hdr->code != TCN_SELCHANGE) return FALSE;
+      ShowTab(static_cast<int>(SendMessageW(TabStrip1, TCM_GETCURSEL, 0, 0)));
+      SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, 0);
       return TRUE;
     }
     case WM_VSCROLL: {
