@@ -61,17 +61,33 @@ void Button(DWORD flags) {
   SendInput(1, &in, sizeof in);
 }
 
+// The window that holds the mouse in the thread of `h`, as that thread sees it.
+HWND CaptureOf(HWND h) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(h, nullptr), &info)) return nullptr;
+  return info.hwndCapture;
+}
+
 // A drag with the mouse itself, from `from` to `to` in the client
 // coordinates of `main`: the system sends the window the messages a person
-// makes, in their order.
+// makes, in their order. A person's hand is slower than the window: the
+// system picks the window of a mouse message when the message is made, so
+// a release made before the window took the press (and the mouse with it)
+// would go to whatever lies under the pointer. The drag therefore waits for
+// the window to hold the mouse before it moves on, as a hand would.
 void Drag(HWND main, POINT from, POINT to) {
   ClientToScreen(main, &from);
   ClientToScreen(main, &to);
   SetCursorPos(from.x, from.y);
   Button(MOUSEEVENTF_LEFTDOWN);
+  EXPECT_TRUE(WaitFor([&] { return CaptureOf(main) != nullptr; }, 10s))
+      << "the press was not taken";
   SetCursorPos((from.x + to.x) / 2, (from.y + to.y) / 2);
   SetCursorPos(to.x, to.y);
   Button(MOUSEEVENTF_LEFTUP);
+  EXPECT_TRUE(WaitFor([&] { return CaptureOf(main) == nullptr; }, 10s))
+      << "the release was not taken";
 }
 
 // True while the window or one of its controls waits to be painted.
