@@ -61,6 +61,22 @@ void Button(DWORD flags) {
   SendInput(1, &in, sizeof in);
 }
 
+// The pointer put at a point of `main`'s screen. Under Wine, SetCursorPos
+// moves the X pointer too, and the X server tells the window of that move
+// a little later; had the window not heard of it before the next button,
+// it would hear it after, and take the button where the pointer had been.
+// So each move waits until the window has taken what the X server sent:
+// a message sent to it is answered only when its queue has been read.
+void MoveTo(HWND main, int x, int y) {
+  SetCursorPos(x, y);
+  for (int i = 0; i < 3; ++i) {
+    Sleep(20);
+    Settle(main);
+  }
+  Button(MOUSEEVENTF_MOVE);  // no distance: a move where the pointer now is
+  Settle(main);
+}
+
 // The window that holds the mouse in the thread of `h`, as that thread sees it.
 HWND CaptureOf(HWND h) {
   GUITHREADINFO info{};
@@ -79,12 +95,12 @@ HWND CaptureOf(HWND h) {
 void Drag(HWND main, POINT from, POINT to) {
   ClientToScreen(main, &from);
   ClientToScreen(main, &to);
-  SetCursorPos(from.x, from.y);
+  MoveTo(main, from.x, from.y);
   Button(MOUSEEVENTF_LEFTDOWN);
   EXPECT_TRUE(WaitFor([&] { return CaptureOf(main) != nullptr; }, 10s))
       << "the press was not taken";
-  SetCursorPos((from.x + to.x) / 2, (from.y + to.y) / 2);
-  SetCursorPos(to.x, to.y);
+  MoveTo(main, (from.x + to.x) / 2, (from.y + to.y) / 2);
+  MoveTo(main, to.x, to.y);
   Button(MOUSEEVENTF_LEFTUP);
   EXPECT_TRUE(WaitFor([&] { return CaptureOf(main) == nullptr; }, 10s))
       << "the release was not taken";
