@@ -120,8 +120,17 @@ void VarnikWindow::LoadSequence() {
   int show = SW_SHOWNORMAL;
   if (settings_.win == 1) show = SW_SHOWMINIMIZED;
   if (settings_.win == 2) show = SW_SHOWMAXIMIZED;
-  ShowWindow(hwnd_, show);
+  // Laid out while still hidden, where moving the controls repaints
+  // nothing; once shown, only a window that came up at another size (a
+  // maximised one) is laid out again.
   OnResize();
+  RECT hidden_client{};
+  GetClientRect(hwnd_, &hidden_client);
+  ShowWindow(hwnd_, show);
+  RECT shown_client{};
+  GetClientRect(hwnd_, &shown_client);
+  if (shown_client.right != hidden_client.right || shown_client.bottom != hidden_client.bottom)
+    OnResize();
   RedrawWindow(hwnd_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
   SetFocus(ListView1);
 }

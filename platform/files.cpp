@@ -239,13 +239,18 @@ std::unique_ptr<OpenedFile> Win32FileSystem::OpenRead(const std::string& path) {
                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!f) return nullptr;
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!GetFileInformationByHandle(f.get(), &info)) return nullptr;
+  // Size and time only: GetFileInformationByHandle would also fetch the
+  // volume's serial number, which costs Wine milliseconds per file and made
+  // the listing of 300 batches the slowest part of every start.
+  LARGE_INTEGER size;
+  FILETIME written;
+  if (!GetFileSizeEx(f.get(), &size) || !GetFileTime(f.get(), nullptr, nullptr, &written))
+    return nullptr;
   auto file = std::make_unique<OpenedFile>();
-  file->size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  file->size = static_cast<std::uint64_t>(size.QuadPart);
   FILETIME local;
   SYSTEMTIME st;
-  if (FileTimeToLocalFileTime(&info.ftLastWriteTime, &local) &&
+  if (FileTimeToLocalFileTime(&written, &local) &&
       FileTimeToSystemTime(&local, &st))
     file->modified = {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute};
   file->bytes = std::make_unique<HandleBytes>(std::move(f));
