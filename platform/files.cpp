@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cwchar>
+#include <string>
 #include <vector>
 
 #include "platform/handles.h"
@@ -82,28 +85,93 @@ std::wstring FolderOf(const std::wstring& path) {
   return path.substr(0, cut);
 }
 
+std::wstring InFolder(const std::wstring& folder, const std::wstring& name) {
+  if (!folder.empty() && (folder.back() == L'\\' || folder.back() == L'/')) return folder + name;
+  return folder + L"\\" + name;
+}
+
+// Temporary files are named "zel<writer's process id>_<number>.tmp", both
+// in hexadecimal, so a later save can tell whose they are.
+constexpr wchar_t kTempPrefix[] = L"zel";
+
+// The process id in a temporary file's name; 0 when the name is not one of
+// ours.
+DWORD WriterOfTemp(const wchar_t* name) {
+  const std::wstring n = name;
+  const std::size_t prefix = wcslen(kTempPrefix);
+  const std::size_t bar = n.find(L'_');
+  if (n.size() < prefix + 7 || _wcsnicmp(n.c_str(), kTempPrefix, prefix) != 0 ||
+      bar == std::wstring::npos || bar == prefix || bar > prefix + 8 ||
+      _wcsicmp(n.c_str() + n.size() - 4, L".tmp") != 0)
+    return 0;
+  DWORD pid = 0;
+  for (std::size_t i = prefix; i < bar; ++i) {
+    const wchar_t c = n[i];
+    const int digit = c >= L'0' && c <= L'9'   ? c - L'0'
+                      : c >= L'A' && c <= L'F' ? c - L'A' + 10
+                      : c >= L'a' && c <= L'f' ? c - L'a' + 10
+                                               : -1;
+    if (digit < 0) return 0;
+    pid = pid * 16 + static_cast<DWORD>(digit);
+  }
+  return pid;
+}
+
+bool ProcessRunning(DWORD pid) {
+  HANDLE h = OpenProcess(SYNCHRONIZE, FALSE, pid);
+  if (!h) return GetLastError() == ERROR_ACCESS_DENIED;  // there, but not ours to open
+  const bool running = WaitForSingleObject(h, 0) == WAIT_TIMEOUT;
+  CloseHandle(h);
+  return running;
+}
+
+// A save cut off (the program ended, the machine went down) leaves its
+// temporary file behind; the next save in the folder removes those of
+// writers that are no longer running. A running writer's file is never
+// touched, so two programs saving side by side do not disturb each other.
+void RemoveLeftoverTemps(const std::wstring& folder) {
+  WIN32_FIND_DATAW fd;
+  UniqueFind find(FindFirstFileExW(InFolder(folder, std::wstring(kTempPrefix) + L"*.tmp").c_str(),
+                                   FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr, 0));
+  if (!find) return;
+  const DWORD self = GetCurrentProcessId();
+  do {
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    const DWORD writer = WriterOfTemp(fd.cFileName);
+    if (writer == 0 || writer == self || ProcessRunning(writer)) continue;
+    DeleteFileW(InFolder(folder, fd.cFileName).c_str());  // in use or gone: left alone
+  } while (FindNextFileW(find.get(), &fd));
+}
+
 // The bytes in a new temporary file of the folder, flushed; false (and no
 // file left) on any failure.
-bool WriteTempFile(const std::wstring& folder, const std::string& bytes,
-                   wchar_t (&temp)[MAX_PATH + 16]) {
-  if (!GetTempFileNameW(folder.c_str(), L"zel", 0, temp)) return false;
-  bool ok = false;
-  {
-    UniqueFile f(CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (f) {
-      ok = true;
-      std::size_t done = 0;
-      while (ok && done < bytes.size()) {
-        DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1 << 20));
-        DWORD wrote = 0;
-        ok = WriteFile(f.get(), bytes.data() + done, chunk, &wrote, nullptr) && wrote == chunk;
-        done += wrote;
-      }
-      ok = ok && FlushFileBuffers(f.get());
-    }
+bool WriteTempFile(const std::wstring& folder, const std::string& bytes, std::wstring& temp) {
+  RemoveLeftoverTemps(folder);
+  static LONG counter = 0;
+  UniqueFile f;
+  for (int attempt = 0; attempt < 100 && !f; ++attempt) {
+    wchar_t name[64];
+    swprintf(name, 64, L"%ls%lx_%lx.tmp", kTempPrefix,
+             static_cast<unsigned long>(GetCurrentProcessId()),
+             static_cast<unsigned long>(InterlockedIncrement(&counter)));
+    temp = InFolder(folder, name);
+    f.reset(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!f && GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS)
+      return false;
   }
-  if (!ok) DeleteFileW(temp);
+  if (!f) return false;
+  bool ok = true;
+  std::size_t done = 0;
+  while (ok && done < bytes.size()) {
+    DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1 << 20));
+    DWORD wrote = 0;
+    ok = WriteFile(f.get(), bytes.data() + done, chunk, &wrote, nullptr) && wrote == chunk;
+    done += wrote;
+  }
+  ok = ok && FlushFileBuffers(f.get());
+  f.reset();
+  if (!ok) DeleteFileW(temp.c_str());
   return ok;
 }
 
@@ -111,23 +179,24 @@ bool WriteTempFile(const std::wstring& folder, const std::string& bytes,
 
 bool WriteFileAtomic(const std::string& path, const std::string& bytes) {
   std::wstring target = Wide(path);
-  wchar_t temp[MAX_PATH + 16];
+  std::wstring temp;
   if (!WriteTempFile(FolderOf(target), bytes, temp)) return false;
-  if (MoveFileExW(temp, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+  if (MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     return true;
-  DeleteFileW(temp);
+  DeleteFileW(temp.c_str());
   return false;
 }
 
 NewFileResult WriteNewFile(const std::string& path, const std::string& bytes) {
   std::wstring target = Wide(path);
-  wchar_t temp[MAX_PATH + 16];
+  std::wstring temp;
   if (!WriteTempFile(FolderOf(target), bytes, temp)) return NewFileResult::kFailed;
   // Without MOVEFILE_REPLACE_EXISTING the move fails on an existing name,
   // so two writers can never take the same name.
-  if (MoveFileExW(temp, target.c_str(), MOVEFILE_WRITE_THROUGH)) return NewFileResult::kWritten;
+  if (MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH))
+    return NewFileResult::kWritten;
   const DWORD err = GetLastError();
-  DeleteFileW(temp);
+  DeleteFileW(temp.c_str());
   return err == ERROR_ALREADY_EXISTS || err == ERROR_FILE_EXISTS ? NewFileResult::kExists
                                                                  : NewFileResult::kFailed;
 }

@@ -133,6 +133,68 @@ TEST(WriteFileAtomic, LockedTargetFailsAndKeepsTheOldFile) {
   EXPECT_EQ(ReadBytes(target), "new content\r\n");
 }
 
+// A process that has been started and not yet run: it counts as running
+// until it is ended.
+struct SuspendedProcess {
+  PROCESS_INFORMATION pi{};
+  SuspendedProcess() {
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    wchar_t cmd[] = L"cmd.exe /c exit";
+    CreateProcessW(nullptr, cmd, nullptr, nullptr, FALSE, CREATE_SUSPENDED | CREATE_NO_WINDOW,
+                   nullptr, nullptr, &si, &pi);
+  }
+  ~SuspendedProcess() { End(); }
+  void End() {
+    if (!pi.hProcess) return;
+    TerminateProcess(pi.hProcess, 0);
+    WaitForSingleObject(pi.hProcess, 10000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    pi = {};
+  }
+};
+
+std::wstring TempName(DWORD pid, int n) {
+  wchar_t name[64];
+  swprintf(name, 64, L"zel%lx_%x.tmp", static_cast<unsigned long>(pid), n);
+  return name;
+}
+
+// A save cut off by the end of its program leaves its temporary file; the
+// next save in that folder removes it, but never the file of a program that
+// is still saving, nor a file that only looks like ours.
+TEST(WriteFileAtomic, NextSaveRemovesTheTemporaryFilesOfEndedWriters) {
+  TempDir dir;
+  SuspendedProcess ended, running;
+  ASSERT_NE(ended.pi.hProcess, nullptr);
+  ASSERT_NE(running.pi.hProcess, nullptr);
+  const DWORD ended_pid = ended.pi.dwProcessId;
+  ended.End();
+  const std::wstring dead = TempName(ended_pid, 3), alive = TempName(running.pi.dwProcessId, 1),
+                     own = TempName(GetCurrentProcessId(), 999);
+  for (const std::wstring& n : {dead, alive, own, std::wstring(L"zelnotes.tmp"),
+                                std::wstring(L"zel_x.tmp")})
+    WriteBytes(dir.path() / n, "half a file");
+
+  ASSERT_TRUE(WriteFileAtomic(ProgramPath(dir.path() / "Taskmnu.ini"), "TempbakbatN=10\r\n"));
+  std::vector<std::wstring> left = TempFilesIn(dir.path());
+  std::sort(left.begin(), left.end());
+  std::vector<std::wstring> expected{alive, own, L"zel_x.tmp", L"zelnotes.tmp"};
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(left, expected);
+  EXPECT_EQ(ReadBytes(dir.path() / "Taskmnu.ini"), "TempbakbatN=10\r\n");
+
+  // The writer that was still running has ended since: its file goes too.
+  running.End();
+  ASSERT_TRUE(WriteNewFile(ProgramPath(dir.path() / "new.bat"), "x") == NewFileResult::kWritten);
+  left = TempFilesIn(dir.path());
+  std::sort(left.begin(), left.end());
+  expected = {own, L"zel_x.tmp", L"zelnotes.tmp"};
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(left, expected);
+}
+
 TEST(WriteFileAtomic, MissingFolderFailsWithoutCreatingAnything) {
   TempDir dir;
   EXPECT_FALSE(WriteFileAtomic(ProgramPath(dir.path()) + "\\nofolder\\Varnik.ini", "x"));
