@@ -61,14 +61,8 @@ void VarnikWindow::LoadSequence() {
   // A window saved far off the screen comes back at a safe place. The test
   // uses the saved twips where they were applied: pixels rounded back to
   // twips would turn -10 into -15.
-  RECT r;
-  GetWindowRect(hwnd_, &r);
-  const int dpi = DpiOf(hwnd_);
-  double top = PixelsToTwips(r.top, dpi), left = PixelsToTwips(r.left, dpi);
-  if (settings_.win != 1 && settings_.win != 2) {
-    top = settings_.Top;
-    left = settings_.Left;
-  }
+  const int dpi = dpi_;
+  const double top = settings_.Top, left = settings_.Left;
   if (top < -10 || left < -10)
     SetWindowPos(hwnd_, nullptr, TwipsToPixels(1000, dpi), TwipsToPixels(1000, dpi), 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -175,7 +169,7 @@ TrayHost VarnikWindow::TrayHostOfThisWindow() {
 void VarnikWindow::LoadSettings() {
   RECT r;
   GetWindowRect(hwnd_, &r);
-  const int dpi = DpiOf(hwnd_);
+  const int dpi = dpi_;
   settings_ = DefaultSettings(zel::CurrentFolder(), kToolButtonCount);
   // Values the file does not give keep the window's own.
   settings_.Top = static_cast<float>(PixelsToTwips(r.top, dpi));
@@ -190,12 +184,13 @@ void VarnikWindow::LoadSettings() {
   ParseSettings(opened ? &lines : nullptr, settings_);
   ApplySettingsFallbacks(settings_, zel::CurrentFolder());
 
-  // Position and size apply to a window in the normal state only.
-  if (settings_.win != 1 && settings_.win != 2) {
-    SetWindowPos(hwnd_, nullptr, TwipsToPixels(settings_.Left, dpi),
-                 TwipsToPixels(settings_.Top, dpi), TwipsToPixels(settings_.Width, dpi),
-                 TwipsToPixels(settings_.Height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
-  }
+  // The saved place is the window's normal place, kept also when it was
+  // closed maximised or minimised: the window is still hidden and normal
+  // here, and showing it maximised or minimised later keeps this place for
+  // its restore.
+  SetWindowPos(hwnd_, nullptr, TwipsToPixels(settings_.Left, dpi),
+               TwipsToPixels(settings_.Top, dpi), TwipsToPixels(settings_.Width, dpi),
+               TwipsToPixels(settings_.Height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
   ApplyFonts();
   Button_SetCheck(chk_smenu, settings_.foldermove ? BST_CHECKED : BST_UNCHECKED);
   SetCtlText(Text_edit, settings_.editor);
@@ -235,7 +230,7 @@ void VarnikWindow::GatherLiveSettings() {
   RECT r;
   GetWindowRect(hwnd_, &r);
   if (s.win != 0 && GetWindowPlacement(hwnd_, &wp)) r = wp.rcNormalPosition;
-  const int dpi = DpiOf(hwnd_);
+  const int dpi = dpi_;
   s.Top = static_cast<float>(PixelsToTwips(r.top, dpi));
   s.Left = static_cast<float>(PixelsToTwips(r.left, dpi));
   s.Height = static_cast<float>(PixelsToTwips(r.bottom - r.top, dpi));

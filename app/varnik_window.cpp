@@ -93,7 +93,9 @@ bool VarnikWindow::Create(HINSTANCE instance) {
   if (!hwnd_) return false;
   SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&VarnikWindow::WndProc));
+  dpi_ = DpiOf(hwnd_);
   CreateControls();
+  AttachPaneDrag();
   CreateMenus();
   LoadSequence();
   return true;
@@ -144,12 +146,9 @@ LRESULT VarnikWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       hwnd_ = nullptr;
       PostQuitMessage(0);
       return 0;
-    case WM_DPICHANGED: {
-      auto* r = reinterpret_cast<RECT*>(lp);
-      SetWindowPos(hwnd_, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    case WM_DPICHANGED:
+      OnDpiChanged(HIWORD(wp), reinterpret_cast<const RECT*>(lp));
       return 0;
-    }
   }
   return DefWindowProcW(hwnd_, msg, wp, lp);
 }
@@ -160,6 +159,9 @@ void VarnikWindow::OnCommand(UINT id, UINT code, HWND ctl) {
     switch (id) {
       case kCmdEndd:
         Unload();
+        return;
+      case kCmdMnuOption:
+        ShowOptions();
         return;
       case kCmdMSaisin:
         RefreshFileList();
@@ -255,6 +257,8 @@ bool VarnikWindow::PreTranslate(MSG& msg) {
   if (msg.message == WM_KEYDOWN || msg.message == WM_KEYUP) {
     UINT vk = static_cast<UINT>(msg.wParam);
     if (vk == VK_ESCAPE) {
+      // Esc ends a drag of the comment area first.
+      if (pane_drag_ && pane_drag_->Cancel()) return true;
       // Esc is the cancel key, unless it closes an open drop-down list.
       HWND focus = GetFocus();
       for (HWND box : {Combo1, drvList})

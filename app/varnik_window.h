@@ -13,8 +13,10 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "app/pane_drag.h"
 #include "core/filelist.h"
 #include "core/listorder.h"
 #include "core/panes.h"
@@ -29,6 +31,7 @@ class TrayWindow;
 struct TrayHost;
 enum class CommentMode;
 enum class JwwFile;
+struct OptionsHost;
 
 // Menu command identifiers.
 enum MenuCommand : UINT {
@@ -108,6 +111,11 @@ class VarnikWindow {
   void ArrangePanes();
   void CloseByBootMode();
   void Unload();
+  // The options dialog, modal; ignored while a run is under way.
+  void ShowOptions();
+  // What the options dialog edits of this window (tests open the dialog
+  // modeless with it).
+  OptionsHost OptionsHostOfThisWindow();
 
   // State read by tests and other windows.
   const Settings& settings() const { return settings_; }
@@ -126,6 +134,9 @@ class VarnikWindow {
   std::string CurrentFolder() const;
   int FilterIndex() const;
   bool key_preview() const { return key_preview_; }
+  // The dots per inch the window is laid out for.
+  int dpi() const { return dpi_; }
+  const PaneDrag* pane_drag() const { return pane_drag_.get(); }
   // A run, an activation, a drive of Jw_cad's dialogs or a history entry's
   // re-run is under way; further requests are ignored meanwhile.
   bool busy() const { return run_guard_.busy(); }
@@ -200,7 +211,11 @@ class VarnikWindow {
   void JwfOut();
 
   // Building the window (varnik_controls.cpp).
+  struct TwipRect { int l, t, w, h; };
   void CreateControls();
+  // The controls of the top strip (and the strips inside the comment area)
+  // at their design positions, in pixels of the window's DPI.
+  void PlaceDesignControls();
   void CreateMenus();
   void CreateImageLists();
   void FillToolbar();
@@ -220,6 +235,10 @@ class VarnikWindow {
 
   // Layout (varnik_panes.cpp).
   void OnResize();
+  void AttachPaneDrag();
+  // Moved to a monitor of another DPI (varnik_dpi.cpp).
+  void OnDpiChanged(int dpi, const RECT* suggested);
+  void ApplyUiFont();
   void ApplyPaneOps(const PaneLayout& layout);
   int ToPx(double twips) const;
   double ToTwips(int px) const;
@@ -233,6 +252,7 @@ class VarnikWindow {
 
   HINSTANCE instance_ = nullptr;
   HWND hwnd_ = nullptr;
+  int dpi_ = 96;
   std::string arguments_;
   std::string program_folder_override_;
   Settings settings_;
@@ -272,6 +292,8 @@ class VarnikWindow {
   UniqueIcon icons_[3];  // window icons per filter
   std::array<std::wstring, kToolButtonCount> tool_tips_;
   std::unique_ptr<TrayWindow> frmtask_;
+  std::vector<std::pair<HWND, TwipRect>> design_places_;
+  std::unique_ptr<PaneDrag> pane_drag_;
 };
 
 }  // namespace zel

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "core/units.h"
+
 namespace zel {
 
 // The class of Varnik's main window, titled "Zelvanto". A window of another
@@ -30,9 +32,8 @@ bool AnotherCopyRunning(const std::wstring& instance_name);
 std::vector<RECT> MonitorWorkAreas();
 RECT PrimaryWorkArea();
 
-// Twips <-> pixels with the window's real DPI (1440 twips per inch).
+// The window's real DPI, for the twips <-> pixels conversions of
+// core/units.h.
 int DpiOf(HWND hwnd);
-int TwipsToPixels(double twips, int dpi);
-double PixelsToTwips(int pixels, int dpi);
 
 }  // namespace zel

@@ -149,6 +149,16 @@ void TrayWindow::Loadmnu() {
   RebuildMenu();
 }
 
+bool TrayWindow::SetHistoryCount(int n, HWND owner) {
+  Loadmnu();
+  history_.N = n;
+  NormaliseHistoryCount(history_);
+  RebuildMenu();
+  if (Savemnu()) return true;
+  ReportHistoryNotSaved(owner ? owner : hwnd_);
+  return false;
+}
+
 bool TrayWindow::Savemnu() {
   dirty_ = !WriteHistoryFile(program_folder_, history_);
   return !dirty_;

@@ -48,6 +48,12 @@ class TrayWindow {
 
   // Reads "Taskmnu.ini" and rebuilds the menu from it.
   void Loadmnu();
+  // The options dialog's new history count: the file is read first (another
+  // program may have saved entries meanwhile), then written with the count
+  // at once, so the next load of the menu does not bring the old count
+  // back. False when it could not be written; the user has been told, with
+  // `owner` as the message's owner, and the count is kept to be saved later.
+  bool SetHistoryCount(int n, HWND owner);
   // Writes "Taskmnu.ini" whole from the menu's history. False when it could
   // not be written (the old file then stays).
   bool Savemnu();
