@@ -86,7 +86,12 @@ HWND FindFileDialog(DWORD pid, HWND* edit) {
 }
 
 // Posts the command to the main window and returns the dialog it opened.
+// The dialog a button closed may still be on the screen for a moment after
+// its work is logged; it must be gone first, or it would be taken for the
+// new one.
 HWND OpenFileDialog(HWND main, DWORD pid, UINT command, HWND* edit) {
+  HWND old_edit = nullptr;
+  if (!WaitFor([&] { return FindFileDialog(pid, &old_edit) == nullptr; })) return nullptr;
   if (!PostMessageW(main, WM_COMMAND, command, 0)) return nullptr;
   HWND d = nullptr;
   WaitFor([&] { return (d = FindFileDialog(pid, edit)) != nullptr && IsWindowVisible(d); }, 60s);

@@ -61,17 +61,49 @@ void Button(DWORD flags) {
   SendInput(1, &in, sizeof in);
 }
 
+// The pointer put at a point of `main`'s screen. Under Wine, SetCursorPos
+// moves the X pointer too, and the X server tells the window of that move
+// a little later; had the window not heard of it before the next button,
+// it would hear it after, and take the button where the pointer had been.
+// So each move waits until the window has taken what the X server sent:
+// a message sent to it is answered only when its queue has been read.
+void MoveTo(HWND main, int x, int y) {
+  SetCursorPos(x, y);
+  for (int i = 0; i < 3; ++i) {
+    Sleep(20);
+    Settle(main);
+  }
+  Button(MOUSEEVENTF_MOVE);  // no distance: a move where the pointer now is
+  Settle(main);
+}
+
+// The window that holds the mouse in the thread of `h`, as that thread sees it.
+HWND CaptureOf(HWND h) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(h, nullptr), &info)) return nullptr;
+  return info.hwndCapture;
+}
+
 // A drag with the mouse itself, from `from` to `to` in the client
 // coordinates of `main`: the system sends the window the messages a person
-// makes, in their order.
+// makes, in their order. A person's hand is slower than the window: the
+// system picks the window of a mouse message when the message is made, so
+// a release made before the window took the press (and the mouse with it)
+// would go to whatever lies under the pointer. The drag therefore waits for
+// the window to hold the mouse before it moves on, as a hand would.
 void Drag(HWND main, POINT from, POINT to) {
   ClientToScreen(main, &from);
   ClientToScreen(main, &to);
-  SetCursorPos(from.x, from.y);
+  MoveTo(main, from.x, from.y);
   Button(MOUSEEVENTF_LEFTDOWN);
-  SetCursorPos((from.x + to.x) / 2, (from.y + to.y) / 2);
-  SetCursorPos(to.x, to.y);
+  EXPECT_TRUE(WaitFor([&] { return CaptureOf(main) != nullptr; }, 10s))
+      << "the press was not taken";
+  MoveTo(main, (from.x + to.x) / 2, (from.y + to.y) / 2);
+  MoveTo(main, to.x, to.y);
   Button(MOUSEEVENTF_LEFTUP);
+  EXPECT_TRUE(WaitFor([&] { return CaptureOf(main) == nullptr; }, 10s))
+      << "the release was not taken";
 }
 
 // True while the window or one of its controls waits to be painted.
