@@ -2,6 +2,7 @@
 #include "app/varnik_window.h"
 #include "app/win_text.h"
 #include "core/filelist.h"
+#include "core/listorder.h"
 #include "core/text.h"
 #include "platform/files.h"
 
@@ -86,12 +87,17 @@ void VarnikWindow::RefreshFileList() {
   ClearSelectionState();
   Win32FileSystem fs;
   FileListing listing = BuildFileList(fs, current_folder_, FilterIndex());
+  // The rows come in the order the headers show; each keeps its index into
+  // list_rows_, by which a header click reorders them.
+  SortRows(listing.rows, list_sort_);
+  list_rows_ = std::move(listing.rows);
   int row = 0;
-  for (const FileRow& r : listing.rows) {
+  for (const FileRow& r : list_rows_) {
     std::wstring title = Wide(r.title), name = Wide(r.name), date = Wide(r.date);
     LVITEMW item{};
-    item.mask = LVIF_TEXT;
+    item.mask = LVIF_TEXT | LVIF_PARAM;
     item.iItem = row;
+    item.lParam = row;
     item.pszText = title.data();
     int at = static_cast<int>(SendMessageW(ListView1, LVM_INSERTITEMW, 0,
                                            reinterpret_cast<LPARAM>(&item)));

@@ -56,17 +56,7 @@ void VarnikWindow::LoadSequence() {
   program_folder_ = program_folder_override_.empty() ? ModuleFolder() : program_folder_override_;
   LoadSettings();
 
-  const char* defaults[3] = {"タイトル", "ファイル名", "日付"};
-  std::string* captions[3] = {&settings_.Column1, &settings_.Column2, &settings_.Column3};
-  for (int i = 0; i < 3; ++i)
-    if (captions[i]->empty()) *captions[i] = J(defaults[i]);
-  for (int i = 0; i < 3; ++i) {
-    std::wstring text = Wide(*captions[i]);
-    LVCOLUMNW col{};
-    col.mask = LVCF_TEXT;
-    col.pszText = text.data();
-    SendMessageW(ListView1, LVM_SETCOLUMNW, i, reinterpret_cast<LPARAM>(&col));
-  }
+  RestoreListOrder();
 
   // A window saved far off the screen comes back at a safe place. The test
   // uses the saved twips where they were applied: pixels rounded back to
@@ -278,6 +268,8 @@ void VarnikWindow::GatherLiveSettings() {
     if (SendMessageW(ListView1, LVM_GETCOLUMNW, i, reinterpret_cast<LPARAM>(&col)))
       *captions[i] = Narrow(buf);
   }
+  s.ColumnSortkey = static_cast<std::int16_t>(list_sort_.key);
+  s.ColumnSortOrder = list_sort_.order;
   // Frame2left and Frame3Top already hold the whole twips the last layout
   // stored.
 }

@@ -117,6 +117,9 @@ LRESULT VarnikWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_NOTIFY:
       return OnNotify(reinterpret_cast<NMHDR*>(lp));
+    case WM_INITMENUPOPUP:
+      UpdateSamplesMenu(reinterpret_cast<HMENU>(wp));
+      return 0;
     case WM_ACTIVATE:
       if (LOWORD(wp) == WA_INACTIVE) {
         HWND focus = GetFocus();
@@ -152,6 +155,7 @@ LRESULT VarnikWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
 
 void VarnikWindow::OnCommand(UINT id, UINT code, HWND ctl) {
   if (ctl == nullptr || code == BN_CLICKED) {
+    if (OnFileCommand(id)) return;
     switch (id) {
       case kCmdEndd:
         Unload();
@@ -227,6 +231,9 @@ LRESULT VarnikWindow::OnNotify(NMHDR* hdr) {
         return 0;
       case NM_DBLCLK:
         RunSelectedFile();
+        return 0;
+      case LVN_COLUMNCLICK:
+        OnColumnClick(reinterpret_cast<NMLISTVIEW*>(hdr)->iSubItem);
         return 0;
     }
   }

@@ -17,6 +17,8 @@
 #include <vector>
 
 #include "app/pane_drag.h"
+#include "core/filelist.h"
+#include "core/listorder.h"
 #include "core/panes.h"
 #include "core/settings.h"
 #include "platform/handles.h"
@@ -28,6 +30,7 @@ namespace zel {
 class TrayWindow;
 struct TrayHost;
 enum class CommentMode;
+enum class JwwFile;
 struct OptionsHost;
 
 // Menu command identifiers.
@@ -184,6 +187,25 @@ class VarnikWindow {
   bool DriveJwCadDialog(unsigned command, const std::wstring& button, const std::string& path);
   void ApplyAfterRunMode();
 
+  // The list's order and its column headers (varnik_listorder.cpp).
+  void RestoreListOrder();
+  void ShowColumnCaptions(const std::array<std::string, kListColumns>& captions);
+  void OnColumnClick(int column);
+  static int CALLBACK CompareListRows(LPARAM a, LPARAM b, LPARAM self);
+
+  // File commands and the editor (varnik_fileops.cpp). OnFileCommand is
+  // true when it handled the command.
+  bool OnFileCommand(UINT id);
+  void UpdateSamplesMenu(HMENU menu);
+  bool EditorIsSet(std::string& editor);
+  bool StartEditor(const std::string& editor, const std::string& file, const std::string& folder);
+  void EditRelatedFile(int index);
+  void EditAllFiles();
+  void EditJwwFile(JwwFile file);
+  void RenameSelectedFile();
+  void DeleteSelectedFile();
+  void SelectListRow(const std::string& name);
+
   // Environment file tools (varnik_envtools.cpp).
   void AddComments(CommentMode mode);
   void JwfOut();
@@ -250,6 +272,10 @@ class VarnikWindow {
   int analysed_filter_ = -1;
   bool display_all_ = false;  // the display-mode panel is inset ("全部")
   std::string selected_file_path_, selected_drive_, engine_label_ = "?", related_file_list_;
+  // The rows of ListView1 (each row's lParam is its index here) and their
+  // order.
+  std::vector<FileRow> list_rows_;
+  ListSort list_sort_;
   std::array<std::string, 14> kanren_captions_{};
   std::array<bool, 14> kanren_visible_{};
   HMENU files_menu_ = nullptr;

@@ -87,6 +87,7 @@ FileListing BuildFileList(FileSystem& fs, const std::string& folder,
     FileRow row;
     row.name = entry.name;
     row.date = FormatListDate(file->modified);
+    row.modified = file->modified;
     if (filter_index == kFilterBatch) {
       BatchScan scan = ScanBatch(*file->bytes, row.title);
       if (scan == BatchScan::kFailed) {

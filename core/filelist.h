@@ -23,9 +23,10 @@ enum FilterIndex : int { kFilterBatch = 0, kFilterJwf = 1, kFilterJwl = 2 };
 // The file pattern of a filter index: "*.bat", "*.jwf", "*.jwl".
 std::string FilterPattern(int filter_index);
 
-// A local time to the minute.
+// A local time. The list shows it to the minute; the seconds order the
+// rows by date.
 struct LocalTime {
-  int year = 0, month = 0, day = 0, hour = 0, minute = 0;
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
 };
 // "yyyy/mm/dd hh:nn".
 std::string FormatListDate(const LocalTime& t);
@@ -79,6 +80,7 @@ struct FileRow {
   std::string title;  // cp932
   std::string name;   // cp932
   std::string date;   // "yyyy/mm/dd hh:nn"
+  LocalTime modified;  // the time the date shows, for ordering by date
 };
 
 constexpr std::size_t kMaxListRows = 300;

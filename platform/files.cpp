@@ -321,7 +321,7 @@ std::unique_ptr<OpenedFile> Win32FileSystem::OpenRead(const std::string& path) {
   SYSTEMTIME st;
   if (FileTimeToLocalFileTime(&written, &local) &&
       FileTimeToSystemTime(&local, &st))
-    file->modified = {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute};
+    file->modified = {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
   file->bytes = std::make_unique<HandleBytes>(std::move(f));
   return file;
 }

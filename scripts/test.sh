@@ -29,7 +29,12 @@ cmake --build "$win" -j"$jobs"
 
 export ZEL_BUILD_DIR="$win"
 export WINEPREFIX="$win/wineprefix"
-rm -rf "$WINEPREFIX"
+# Wine keeps its Recycle Bin (and the menu entries it makes) in the
+# freedesktop.org folders under XDG_DATA_HOME: a folder of the build, so the
+# tests' deleted files neither land in the user's own trash nor stay after
+# a clean run.
+export XDG_DATA_HOME="$win/xdg-data"
+rm -rf "$WINEPREFIX" "$XDG_DATA_HOME"
 # shellcheck source=wine-env.sh
 source "$root/scripts/wine-env.sh"
 zel_wine_init

@@ -75,7 +75,7 @@ class FdBytes : public ByteSource {
 #else
   localtime_r(&tt, &tm);
 #endif
-  return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min};
+  return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
 }
 
 }  // namespace
@@ -127,7 +127,7 @@ std::unique_ptr<OpenedFile> StdFileSystem::OpenRead(const std::string& path) {
   file->size = static_cast<std::uint64_t>(st.st_size);
   std::tm tm{};
   localtime_r(&st.st_mtime, &tm);
-  file->modified = {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min};
+  file->modified = {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
   return file;
 #endif
 }

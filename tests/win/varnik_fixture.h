@@ -96,6 +96,12 @@ class VarnikWindowTest : public ::testing::Test {
   void TearDown() override {
     SetMessageAnswerer(nullptr);
     SetCurrentDirectoryW(saved_cwd_.c_str());
+    // A main window that goes ends the program's message loop (WM_QUIT).
+    // Here the loop is the test program's own: a quit left in the queue
+    // would end the next test's modal box at once, as if OK were pressed.
+    MSG quit;
+    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
     // A box the test did not expect is a fault of its own.
     for (const MessageRequest& m : messages)
       ADD_FAILURE() << "unexpected message: " << Narrow(m.text);
