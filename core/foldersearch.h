@@ -52,6 +52,10 @@ class FolderSource {
                                 std::vector<DirEntry>& files) = 0;
   // Opens a file for reading; null when it cannot be opened.
   virtual std::unique_ptr<ByteSource> OpenRead(const std::string& path) = 0;
+  // Called from another thread when the search is to stop: a source that
+  // can be kept waiting (a slow device) gives up its wait. The search
+  // itself stops at its next step either way.
+  virtual void Abort() {}
 };
 
 // What the search reports while it runs; called on the searching thread.
