@@ -63,6 +63,8 @@ void VarnikWindow::ArrangePanes() {
     settings_.Frame3Top = static_cast<float>(layout.Frame3Top);
   }
   InvalidateRect(Toolbar1, nullptr, TRUE);
+  // The heading is centred: a new width moves all of its text.
+  InvalidateRect(Label6, nullptr, TRUE);
 }
 
 void VarnikWindow::ApplyPaneOps(const PaneLayout& layout) {

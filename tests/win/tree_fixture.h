@@ -70,7 +70,9 @@ inline void ClickItem(VarnikWindow& w, HTREEITEM item, bool right = false) {
   TreeView_EnsureVisible(w.TreeView1, item);
   RECT r{};
   ASSERT_TRUE(TreeView_GetItemRect(w.TreeView1, item, &r, TRUE));
-  const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  // Near the text's left end: a long name deep down the tree may end
+  // beyond the pane's right edge.
+  const LPARAM at = MAKELPARAM(r.left + 3, (r.top + r.bottom) / 2);
   PostMessageW(w.TreeView1, right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN,
                right ? MK_RBUTTON : MK_LBUTTON, at);
   PostMessageW(w.TreeView1, right ? WM_RBUTTONUP : WM_LBUTTONUP, 0, at);
@@ -161,6 +163,14 @@ class TreeFixture : public SelectRunFixture {
   void TearDown() override {
     SetFolderSourceFactory(nullptr);
     SelectRunFixture::TearDown();
+  }
+
+  // Settings for a run, with a left column wide enough for the temporary
+  // folders' deep paths.
+  Settings TreeSettings() const {
+    Settings s = RunSettings();
+    s.Frame2left = 6000;
+    return s;
   }
 
   std::filesystem::path Cache(const char* type = "bat") const {

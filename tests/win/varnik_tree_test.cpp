@@ -61,7 +61,7 @@ TEST_F(TreeFixture, TheCacheBuildsTheTreeAClickChoosesAFolderAndHiddenFoldersSta
   MakeQualifying(files / "gone");
   WriteCache({CacheLine(files / "a"), CacheLine(files / "gone"), CacheLine(files / "b")});
   fs::remove_all(files / "gone");
-  WriteIni(RunSettings());
+  WriteIni(TreeSettings());
 
   std::vector<std::wstring> expected = NodesDownTo(files);
   expected.push_back(CacheLine(files / "a"));
@@ -127,7 +127,7 @@ TEST_F(TreeFixture, ASearchBelowTheCurrentFolderFindsItsFoldersAndWritesTheCache
   ASSERT_TRUE(SetFileAttributesW((files / "secret").wstring().c_str(), FILE_ATTRIBUTE_HIDDEN));
   fs::create_directories(files / "noq");
   WriteBytes(files / "noq" / "x.bat", "REM none\r\necho hi\r\n");
-  WriteIni(RunSettings());
+  WriteIni(TreeSettings());
 
   VarnikWindow w(ProgramPath(files), prog_arg());
   ASSERT_NO_FATAL_FAILURE(Start(w));
@@ -161,7 +161,7 @@ TEST_F(TreeFixture, ASearchBelowTheCurrentFolderFindsItsFoldersAndWritesTheCache
 TEST_F(TreeFixture, EscStopsASearchKeepsWhatItFoundAndASecondSearchWaits) {
   Write(files, "top.bat", Batch("上"));
   for (const char* f : {"f0", "f1", "f2", "f3", "f4"}) MakeQualifying(files / f);
-  WriteIni(RunSettings());
+  WriteIni(TreeSettings());
   VarnikWindow w(ProgramPath(files), prog_arg());
   ASSERT_NO_FATAL_FAILURE(Start(w));
 
@@ -216,7 +216,7 @@ TEST_F(TreeFixture, EscStopsASearchKeepsWhatItFoundAndASecondSearchWaits) {
 TEST_F(TreeFixture, ARunDuringASearchRunsAndItsUnloadEndsTheSearchSafely) {
   Write(files, "run.bat", Batch("実行"));
   for (const char* f : {"f0", "f1", "f2"}) MakeQualifying(files / f);
-  Settings s = RunSettings();
+  Settings s = TreeSettings();
   s.Bootmode = 0;  // the window unloads after a run
   WriteIni(s);
   FakeJwCad jw;
@@ -242,7 +242,7 @@ TEST_F(TreeFixture, ARunDuringASearchRunsAndItsUnloadEndsTheSearchSafely) {
 
 TEST_F(TreeFixture, AFilterChangeDuringASearchSavesItsFindToItsOwnCache) {
   for (const char* f : {"f0", "f1", "f2"}) MakeQualifying(files / f);
-  WriteIni(RunSettings());
+  WriteIni(TreeSettings());
   VarnikWindow w(ProgramPath(files), prog_arg());
   ASSERT_NO_FATAL_FAILURE(Start(w));
   gate.block_at = 3;
@@ -261,7 +261,7 @@ TEST_F(TreeFixture, ADriveThatIsNotReadyEndsTheSearchAndLeavesTreeAndCache) {
   MakeQualifying(files / "a");
   WriteCache({CacheLine(files / "a")});
   const std::string cache_before = ReadBytes(Cache());
-  WriteIni(RunSettings());
+  WriteIni(TreeSettings());
   VarnikWindow w(ProgramPath(files), prog_arg());
   ASSERT_NO_FATAL_FAILURE(Start(w));
   const std::vector<std::wstring> tree_before = TreePaths(w.TreeView1);
@@ -281,7 +281,7 @@ TEST_F(TreeFixture, ACacheThatCannotBeWrittenIsReportedOnce) {
   MakeQualifying(files / "a");
   MakeQualifying(files / "b");
   fs::create_directories(Cache());  // a folder where the file should go
-  WriteIni(RunSettings());
+  WriteIni(TreeSettings());
   VarnikWindow w(ProgramPath(files), prog_arg());
   ASSERT_NO_FATAL_FAILURE(Start(w));
   Command(w, kCmdChildfoldaseek);
