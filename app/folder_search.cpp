@@ -54,13 +54,17 @@ void FolderSearchRunner::Wait() {
   if (worker_.joinable()) worker_.join();
 }
 
-FolderSearchRunner::Progress FolderSearchRunner::Take() {
+FolderSearchRunner::Progress FolderSearchRunner::Take(std::size_t most) {
   // Cleared before the state is read: whatever comes after this point
   // posts a message of its own.
   posted_.store(false);
   std::lock_guard<std::mutex> lock(mutex_);
   Progress out;
-  out.found.swap(state_.found);
+  while (!found_.empty() && out.found.size() < most) {
+    out.found.push_back(std::move(found_.front()));
+    found_.pop_front();
+  }
+  out.more_found = !found_.empty();
   out.reading = state_.reading;
   out.folders_read = state_.folders_read;
   out.folders_found = state_.folders_found;
@@ -77,21 +81,21 @@ void FolderSearchRunner::Reading(const std::string& path, std::size_t folders_re
     state_.folders_read = folders_read;
     state_.folders_found = folders_found;
   }
-  Post(false);
+  Post();
 }
 
 void FolderSearchRunner::Found(const std::string& folder) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    state_.found.push_back(folder);
+    found_.push_back(folder);
     ++state_.folders_found;
   }
-  Post(true);
+  Post();
 }
 
-void FolderSearchRunner::Post(bool now) {
+void FolderSearchRunner::Post() {
   const auto t = std::chrono::steady_clock::now();
-  if (!now && t - last_post_ < kProgressInterval) return;
+  if (t - last_post_ < kProgressInterval) return;
   if (posted_.exchange(true)) return;  // the window has not taken the last one yet
   last_post_ = t;
   if (!PostMessageW(notify_, kProgressMessage, serial_, 0)) posted_.store(false);

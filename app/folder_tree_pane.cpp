@@ -1,5 +1,7 @@
 #include "app/folder_tree_pane.h"
 
+#include <algorithm>
+
 #include "platform/files.h"
 #include "platform/folder_walk.h"
 #include "platform/wstr.h"
@@ -11,7 +13,9 @@ namespace {
 // Pictures of the tree's image list: a drive, a closed and an open folder.
 constexpr int kDriveImage = 0, kFolderImage = 1, kOpenFolderImage = 2;
 
-std::optional<std::string> KeyOf(const std::string& path) { return FolderKeyPath(path); }
+std::optional<std::string> KeyOf(const std::string& parent, const std::string& name) {
+  return FolderKeyOf(parent, name);
+}
 
 }  // namespace
 
@@ -28,6 +32,17 @@ bool FolderTreePane::AddFolderPath(const std::string& path) {
   const bool ok = model_.AddFolderPath(path, KeyOf, &added);
   Show(added);
   return ok;
+}
+
+void FolderTreePane::AddFolderPaths(const std::vector<std::string>& paths) {
+  if (paths.empty()) return;
+  std::vector<int> added;
+  for (const std::string& p : paths) model_.AddFolderPath(p, KeyOf, &added);
+  if (added.empty()) return;
+  SendMessageW(tree_, WM_SETREDRAW, FALSE, 0);
+  Show(added);
+  SendMessageW(tree_, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(tree_, nullptr, TRUE);
 }
 
 void FolderTreePane::LoadCache(const std::string& drive, const std::string& file) {
@@ -48,29 +63,38 @@ bool FolderTreePane::SaveCache(const std::string& file) const {
 }
 
 void FolderTreePane::Show(const std::vector<int>& added) {
+  // New nodes go in last; each parent's children are sorted once
+  // afterwards. Sorting while inserting compares each new node with all
+  // its brothers, and a search adds thousands under one folder.
+  std::vector<int> parents;
   for (int index : added) {
     const FolderNode& n = model_.node(index);
     if (items_.size() < static_cast<std::size_t>(index) + 1) items_.resize(index + 1, nullptr);
     std::wstring text = Wide(n.text);
     TVINSERTSTRUCTW ins{};
+    ins.hInsertAfter = TVI_LAST;
     ins.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
     ins.item.pszText = text.data();
     ins.item.lParam = index;
     if (n.parent < 0) {
       ins.hParent = TVI_ROOT;
-      ins.hInsertAfter = TVI_LAST;
       ins.item.iImage = ins.item.iSelectedImage = kDriveImage;
     } else {
       ins.hParent = items_[static_cast<std::size_t>(n.parent)];
-      // A folder's children are sorted by name; the drive's keep the order
-      // in which they came.
-      ins.hInsertAfter = n.parent == 0 ? TVI_LAST : TVI_SORT;
       ins.item.iImage = kFolderImage;
       ins.item.iSelectedImage = kOpenFolderImage;
+      parents.push_back(n.parent);
     }
-    HTREEITEM item = TreeView_InsertItem(tree_, &ins);
-    items_[static_cast<std::size_t>(index)] = item;
-    if (n.parent >= 0 && ins.hParent) TreeView_Expand(tree_, ins.hParent, TVE_EXPAND);
+    items_[static_cast<std::size_t>(index)] = TreeView_InsertItem(tree_, &ins);
+  }
+  std::sort(parents.begin(), parents.end());
+  parents.erase(std::unique(parents.begin(), parents.end()), parents.end());
+  for (int parent : parents) {
+    HTREEITEM item = items_[static_cast<std::size_t>(parent)];
+    // A folder's children are sorted by name; the drive's keep the order in
+    // which they came.
+    if (parent != 0) TreeView_SortChildren(tree_, item, FALSE);
+    TreeView_Expand(tree_, item, TVE_EXPAND);
   }
 }
 

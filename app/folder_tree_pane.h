@@ -23,6 +23,8 @@ class FolderTreePane {
   // `AddFolderPath`: the path's folders below the drive node. False when a
   // folder on the path has gone (nothing is added).
   bool AddFolderPath(const std::string& path);
+  // AddFolderPath for each, the tree drawn once at the end.
+  void AddFolderPaths(const std::vector<std::string>& paths);
   // Reset, then the folders of the cache file; a missing file leaves the
   // drive node alone.
   void LoadCache(const std::string& drive, const std::string& file);

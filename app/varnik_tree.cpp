@@ -14,6 +14,8 @@
 
 #include <shellapi.h>
 
+#include <chrono>
+
 namespace zel {
 
 namespace {
@@ -118,42 +120,76 @@ void VarnikWindow::SaveTreeTo(const std::string& path) {
 
 void VarnikWindow::SearchFolders(const std::string& start, bool tree_was_reset) {
   if (search_ || !hwnd_) return;  // one search at a time
-  search_cache_path_ = TreeCachePath();
-  search_reset_tree_ = tree_was_reset;
-  found_text_.clear();
+  search_shown_ = SearchShown{};
+  search_shown_.cache_path = TreeCachePath();
+  search_shown_.tree_was_reset = tree_was_reset;
   try {
-    search_ = std::make_unique<FolderSearchRunner>(hwnd_, ++search_serial_,
-                                                   MakeFolderSource(), start,
-                                                   FilterIndex());
+    search_ = std::make_unique<FolderSearchRunner>(hwnd_, ++search_serial_, MakeFolderSource(),
+                                                   start, FilterIndex());
   } catch (const std::exception&) {
     return;  // no thread to run it on: nothing was started
   }
   SetCtlTextU(Text1, "ファイル検索中...");
+  SendMessageW(Text1, EM_SETLIMITTEXT, 0, 0);  // as long as the found folders need
   if (PointerOver(hwnd_)) SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
 }
 
-void VarnikWindow::ApplySearchProgress() {
-  FolderSearchRunner::Progress p = search_->Take();
-  for (const std::string& folder : p.found) {
-    found_text_ += folder;
-    found_text_ += "\r\n";
-    tree_pane_->AddFolderPath(folder);
+// Adds what the search found to the tree and the found-folders text, for a
+// slice of time at most unless `everything`. True when all that was found
+// so far is shown.
+bool VarnikWindow::ShowSearchProgress(bool everything) {
+  using Clock = std::chrono::steady_clock;
+  // Thousands of folders found at once would keep the window from
+  // answering; a slice leaves time for the user between two.
+  constexpr auto kSlice = std::chrono::milliseconds(30);
+  constexpr std::size_t kStep = 64;
+  const Clock::time_point began = Clock::now();
+  FolderSearchRunner::Progress p;
+  do {
+    p = search_->Take(everything ? static_cast<std::size_t>(-1) : kStep);
+    tree_pane_->AddFolderPaths(p.found);
+    for (const std::string& folder : p.found) {
+      search_shown_.text += folder;
+      search_shown_.text += "\r\n";
+      search_shown_.unshown += folder;
+      search_shown_.unshown += "\r\n";
+    }
+  } while (p.more_found && (everything || Clock::now() - began < kSlice));
+
+  // The text grows by appending, a few times a second: laid out anew for
+  // every folder found, it would keep the window busy for minutes.
+  const bool caught_up = !p.more_found;
+  if (!search_shown_.unshown.empty() &&
+      (caught_up || Clock::now() - search_shown_.shown_at > std::chrono::milliseconds(250))) {
+    const int length = GetWindowTextLengthW(Text1);
+    if (search_shown_.text1_length >= 0 && length == search_shown_.text1_length) {
+      SendMessageW(Text1, EM_SETSEL, length, length);
+      SendMessageW(Text1, EM_REPLACESEL, FALSE,
+                   reinterpret_cast<LPARAM>(Wide(search_shown_.unshown).c_str()));
+    } else {
+      SetCtlText(Text1, search_shown_.text);  // the box showed something else meanwhile
+    }
+    search_shown_.text1_length = GetWindowTextLengthW(Text1);
+    search_shown_.unshown.clear();
+    search_shown_.shown_at = Clock::now();
   }
-  if (!p.found.empty()) SetCtlText(Text1, found_text_);
   if (!p.done) {
     SetInfoPanel(SBar1, WideUtf8("読込 ") + std::to_wstring(p.folders_read) +
                             WideUtf8(" / 該当 ") + std::to_wstring(p.folders_found) + L"  " +
                             Wide(p.reading));
   }
+  return caught_up;
 }
 
 void VarnikWindow::OnSearchMessage(UINT msg, WPARAM serial) {
   if (!search_ || search_->serial() != serial) return;  // left over from an earlier search
-  if (msg == FolderSearchRunner::kProgressMessage) {
-    ApplySearchProgress();
+  if (msg == FolderSearchRunner::kDoneMessage) search_shown_.done = true;
+  if (!ShowSearchProgress(false)) {
+    // More to show: the rest comes after what the user does meanwhile.
+    SetTimer(hwnd_, FolderSearchRunner::kShowTimer, 10, nullptr);
     return;
   }
-  FinishSearch();
+  if (search_shown_.done) FinishSearch();
 }
 
 void VarnikWindow::StopSearch() {
@@ -164,23 +200,31 @@ void VarnikWindow::StopSearch() {
 
 void VarnikWindow::FinishSearch() {
   search_->Wait();
-  ApplySearchProgress();
-  const SearchSummary summary = search_->Take().summary;
+  ShowSearchProgress(true);
+  const SearchSummary summary = search_->Take(0).summary;
   search_.reset();
   if (PointerOver(hwnd_)) SetCursor(LoadCursorW(nullptr, IDC_ARROW));
   SetInfoPanel(SBar1, L"");
-  const char* end = summary.end == SearchEnd::kCancelled ? "検索を中止しました" : "検索終了";
-  SetCtlText(Text1, found_text_ + "\r\n" + J(end));
+  const std::string end =
+      "\r\n" + J(summary.end == SearchEnd::kCancelled ? "検索を中止しました" : "検索終了");
+  const int length = GetWindowTextLengthW(Text1);
+  if (search_shown_.text1_length >= 0 && length == search_shown_.text1_length) {
+    SendMessageW(Text1, EM_SETSEL, length, length);
+    SendMessageW(Text1, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(Wide(end).c_str()));
+  } else {
+    SetCtlText(Text1, search_shown_.text + end);
+  }
   if (summary.end == SearchEnd::kNotReady) {
     ShowMessage(hwnd_, WideUtf8("ドライブが用意できていません。"), L"Zelvanto",
                 MB_OK | MB_ICONWARNING);
     if (summary.folders_read == 0) {
       // Nothing was searched: the tree and its cache stay as they were.
-      if (search_reset_tree_) tree_pane_->LoadCache(tree_pane_->drive(), search_cache_path_);
+      if (search_shown_.tree_was_reset)
+        tree_pane_->LoadCache(tree_pane_->drive(), search_shown_.cache_path);
       return;
     }
   }
-  SaveTreeTo(search_cache_path_);
+  SaveTreeTo(search_shown_.cache_path);
 }
 
 void VarnikWindow::OnNodeClick(HTREEITEM item) {

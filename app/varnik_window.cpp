@@ -148,6 +148,13 @@ LRESULT VarnikWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     case FolderSearchRunner::kDoneMessage:
       OnSearchMessage(msg, wp);
       return 0;
+    case WM_TIMER:
+      if (wp == FolderSearchRunner::kShowTimer) {
+        KillTimer(hwnd_, wp);
+        if (search_) OnSearchMessage(FolderSearchRunner::kProgressMessage, search_->serial());
+        return 0;
+      }
+      break;
     case WM_SETCURSOR:
       // While a search runs the window still answers: the pointer says
       // both.

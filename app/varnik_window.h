@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "app/folder_search.h"
 #include "core/panes.h"
 #include "core/settings.h"
 #include "platform/handles.h"
@@ -21,7 +22,6 @@
 namespace zel {
 
 class FavouritesBar;
-class FolderSearchRunner;
 class FolderTreePane;
 class TrayWindow;
 
@@ -214,7 +214,7 @@ class VarnikWindow {
   void savetree();
   void SaveTreeTo(const std::string& path);
   void SearchFolders(const std::string& start, bool tree_was_reset);
-  void ApplySearchProgress();
+  bool ShowSearchProgress(bool everything);
   void OnSearchMessage(UINT msg, WPARAM serial);
   void StopSearch();
   void FinishSearch();
@@ -260,9 +260,7 @@ class VarnikWindow {
   std::unique_ptr<FolderTreePane> tree_pane_;
   std::unique_ptr<FolderSearchRunner> search_;
   WPARAM search_serial_ = 0;
-  std::string search_cache_path_;  // the tree the search belongs to
-  bool search_reset_tree_ = false;
-  std::string found_text_;
+  SearchShown search_shown_;
   bool tree_save_failure_reported_ = false;
   bool tree_selected_by_mouse_ = false;
   std::string folder_display_name_;

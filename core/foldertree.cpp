@@ -44,7 +44,7 @@ bool FolderTree::AddFolderPath(const std::string& path, const FolderKeyFunction&
       }
     }
     if (found < 0) {
-      std::optional<std::string> k = key_of(cursor_key + "\\" + part);
+      std::optional<std::string> k = key_of(cursor_key, part);
       if (!k || k->empty()) return false;
       key = AsciiUpper(*k);
       found = Find(key);

@@ -22,9 +22,12 @@
 
 namespace zel {
 
-// The key of an existing folder given by path; nothing when the folder does
-// not exist (or cannot be reached).
-using FolderKeyFunction = std::function<std::optional<std::string>(const std::string& path)>;
+// The key of the existing folder `name` in the folder whose key is
+// `parent_key` (the drive node's key, "c:", for a folder at the root);
+// nothing when there is no such folder (or it cannot be reached). The key
+// is that of the path parent_key + "\" + name.
+using FolderKeyFunction =
+    std::function<std::optional<std::string>(const std::string& parent_key, const std::string& name)>;
 
 struct FolderNode {
   std::string key;   // the drive node's as the drive list gives it ("c:")

@@ -10,25 +10,22 @@ namespace zel {
 
 namespace {
 
-std::wstring ShortPathOf(const std::wstring& path) {
-  DWORD n = GetShortPathNameW(path.c_str(), nullptr, 0);
-  if (n == 0) return {};
-  std::wstring out(n, L'\0');
-  DWORD got = GetShortPathNameW(path.c_str(), out.data(), n);
-  if (got == 0 || got >= n) return {};
+// One call with room enough for most paths: each call reads folders.
+template <typename Call>
+std::wstring PathBy(Call call, const std::wstring& path) {
+  std::wstring out(MAX_PATH * 2, L'\0');
+  DWORD got = call(path.c_str(), out.data(), static_cast<DWORD>(out.size()));
+  if (got >= out.size()) {
+    out.assign(got, L'\0');
+    got = call(path.c_str(), out.data(), static_cast<DWORD>(out.size()));
+    if (got >= out.size()) return {};
+  }
   out.resize(got);
   return out;
 }
 
-std::wstring LongPathOf(const std::wstring& path) {
-  DWORD n = GetLongPathNameW(path.c_str(), nullptr, 0);
-  if (n == 0) return {};
-  std::wstring out(n, L'\0');
-  DWORD got = GetLongPathNameW(path.c_str(), out.data(), n);
-  if (got == 0 || got >= n) return {};
-  out.resize(got);
-  return out;
-}
+std::wstring ShortPathOf(const std::wstring& path) { return PathBy(GetShortPathNameW, path); }
+std::wstring LongPathOf(const std::wstring& path) { return PathBy(GetLongPathNameW, path); }
 
 bool SameTextNoCase(const std::wstring& a, const std::wstring& b) {
   return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
@@ -105,6 +102,38 @@ std::optional<std::string> FolderKeyPath(const std::string& path) {
   std::string out;
   if (!NarrowExact(key, out) && !NarrowExact(wide, out)) return std::nullopt;
   return AsciiUpper(out);
+}
+
+namespace {
+
+// An 8.3 name of the plainest kind: 1 to 8 characters, then optionally a
+// "." and 1 to 3 more, all ASCII letters, digits, "_" or "-". Such a name
+// is its own short name on every file system that has short names.
+bool PlainShortName(const std::string& name) {
+  const std::size_t dot = name.find('.');
+  const std::size_t base = dot == std::string::npos ? name.size() : dot;
+  if (base < 1 || base > 8) return false;
+  if (dot != std::string::npos && (name.size() - dot - 1 < 1 || name.size() - dot - 1 > 3))
+    return false;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(name[i]);
+    if (i == dot) continue;
+    const bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                    c == '_' || c == '-';
+    if (!ok) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::string> FolderKeyOf(const std::string& parent_key, const std::string& name) {
+  const std::string path = parent_key + "\\" + name;
+  if (!PlainShortName(name)) return FolderKeyPath(path);
+  const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+    return std::nullopt;
+  return AsciiUpper(path);
 }
 
 ListResult Win32FolderSource::ListFolder(const std::string& folder, const std::string& extension,

@@ -19,6 +19,13 @@ namespace zel {
 // not exist.
 std::optional<std::string> FolderKeyPath(const std::string& path);
 
+// The key of the folder `name` in the folder whose key is `parent_key`, as
+// FolderKeyPath gives it for their joined path. A name that is already a
+// short name of plain letters and digits is its own short name, so the
+// key follows without asking the file system for names: Wine reads a
+// whole folder to answer that, and a search adds thousands of folders.
+std::optional<std::string> FolderKeyOf(const std::string& parent_key, const std::string& name);
+
 // The search's file system. Names code page 932 cannot hold are given as
 // their short names, or left out when they have none that it can.
 class Win32FolderSource : public FolderSource {

@@ -26,8 +26,9 @@ using test::TempDir;
 struct DriveRKeys {
   const TempDir& dir;
   int asked = 0;
-  std::optional<std::string> operator()(const std::string& path) {
+  std::optional<std::string> operator()(const std::string& parent, const std::string& name) {
     ++asked;
+    const std::string path = parent + "\\" + name;
     if (!StartsWithNoCase(path, "r:")) return std::nullopt;
     fs::path at = dir.path();
     std::string key = "R:";
@@ -49,7 +50,9 @@ struct DriveRKeys {
     return key;
   }
   FolderKeyFunction fn() {
-    return [this](const std::string& p) { return (*this)(p); };
+    return [this](const std::string& parent, const std::string& name) {
+      return (*this)(parent, name);
+    };
   }
 };
 

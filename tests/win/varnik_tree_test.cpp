@@ -327,3 +327,4 @@ TEST(FolderKeys, EachFolderHasOneKeyWhateverItsSpellingAndTheSameOneEachTime) {
 
 }  // namespace
 }  // namespace zel
+
