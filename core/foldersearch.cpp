@@ -3,12 +3,17 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/pattern.h"
 #include "core/text.h"
 
 namespace zel {
 
-bool NameHasWhiteSpace(std::string_view name) { return Match("/\\s/i", name) == "1"; }
+bool NameHasWhiteSpace(std::string_view name) {
+  // A blank, tab, LF, VT, FF or CR is never the trail byte of a double-byte
+  // character, so every such byte is white space of its own.
+  for (const char c : name)
+    if (c == ' ' || (c >= '\t' && c <= '\r')) return true;
+  return false;
+}
 
 bool MarkerInFirstTenChars(std::string_view line) {
   std::size_t end = 0;
@@ -37,7 +42,22 @@ BatchVerdict ScanBatchForMarker(ByteSource& bytes, std::vector<char>& buffer,
     if (n == 0) break;
     const char* p = buffer.data();
     const char* const end = p + n;
+    // Most batches without the marker hold no "#" at all: lines that hold
+    // none are passed over at the speed of a search for the byte.
+    const char* hash = static_cast<const char*>(std::memchr(p, '#', static_cast<std::size_t>(n)));
     while (p < end) {
+      if (have == 0) {  // at the start of a line
+        if (hash && hash < p)
+          hash = static_cast<const char*>(std::memchr(p, '#', static_cast<std::size_t>(end - p)));
+        if (!hash) {
+          // No whole line from here on holds the marker: on to the last
+          // line, which goes on in the next read.
+          const char* q = end;
+          while (q > p && q[-1] != '\r' && q[-1] != '\n') --q;
+          p = q;
+          if (p == end) break;
+        }
+      }
       const char* const start = p;
       while (p < end) {
         // Nearly every byte is above CR, so one comparison passes it.

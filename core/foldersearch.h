@@ -85,8 +85,9 @@ struct SearchSummary {
 SearchSummary SearchFolders(FolderSource& fs, const std::string& start, int filter_index,
                             SearchObserver& observer);
 
-// True when the folder name holds white space as the pattern "\s" sees it
-// (blank, tab, line ends, form feed, vertical tab).
+// True when the folder name holds white space as the pattern "/\s/i" sees
+// it (blank, tab, line ends, form feed, vertical tab); the same answer
+// without the pattern machinery, for a search that meets 20,000 folders.
 bool NameHasWhiteSpace(std::string_view name);
 
 // True when "#jw" in any letter case stands wholly within the first 10

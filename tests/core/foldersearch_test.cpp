@@ -10,6 +10,7 @@
 
 #include "core/filelist.h"
 #include "core/foldersearch.h"
+#include "core/pattern.h"
 #include "core/text.h"
 #include "tests/support/byte_source.h"
 #include "tests/support/std_fs.h"
@@ -200,6 +201,18 @@ TEST(FolderSearch, ACancelKeepsWhatWasFoundAndANotReadyDriveEndsTheSearch) {
   EXPECT_TRUE(missing.found.empty());
 }
 
+TEST(FolderSearch, WhiteSpaceTestAgreesWithThePatternComponentOnEveryName) {
+  std::mt19937 rng(54321);
+  const std::string alphabet[] = {" ", "\t", "\n", "\r", "\v", "\f", "a", "\x81\x40", J("表"),
+                                  J("ソ"), "\x83", "\x1f", "\x0e", "_", "\xa0"};
+  for (int i = 0; i < 20000; ++i) {
+    std::string name;
+    const int pieces = static_cast<int>(rng() % 8);
+    for (int k = 0; k < pieces; ++k) name += alphabet[rng() % std::size(alphabet)];
+    ASSERT_EQ(NameHasWhiteSpace(name), Match("/\\s/i", name) == "1") << name;
+  }
+}
+
 TEST(FolderSearch, MarkerTestAgreesWithThePatternComponentOnEveryLine) {
   std::mt19937 rng(12345);
   const std::string alphabet[] = {"#", "j", "J", "w", "W", " ", "x", "\x83", "\x5c", "\x95",
@@ -209,6 +222,22 @@ TEST(FolderSearch, MarkerTestAgreesWithThePatternComponentOnEveryLine) {
     const int pieces = static_cast<int>(rng() % 14);
     for (int k = 0; k < pieces; ++k) line += alphabet[rng() % std::size(alphabet)];
     ASSERT_EQ(MarkerInFirstTenChars(line), HasJwMarker(line)) << line;
+  }
+}
+
+TEST(FolderSearch, ScanningABatchAgreesWithReadingItLineByLineWhateverTheReads) {
+  std::mt19937 rng(777);
+  const std::string alphabet[] = {"#", "jw", "JW", "#jw", "\r", "\n", "\r\n", " ", "x",
+                                  "12345", J("表"), "\x83"};
+  std::vector<char> buffer;
+  for (int i = 0; i < 5000; ++i) {
+    std::string text;
+    const int pieces = static_cast<int>(rng() % 40);
+    for (int k = 0; k < pieces; ++k) text += alphabet[rng() % std::size(alphabet)];
+    bool expected = false;
+    for (const std::string& line : SplitLines(text)) expected = expected || HasJwMarker(line);
+    test::StringSource src(text, std::string::npos, 1 + rng() % 9);
+    ASSERT_EQ(ScanBatchForMarker(src, buffer) == BatchVerdict::kQualifies, expected) << text;
   }
 }
 
@@ -222,6 +251,21 @@ TEST(FolderSearch, ScanningABatchStopsAtTheMarkerAndReportsAFailedRead) {
   EXPECT_EQ(ScanBatchForMarker(early, buffer), BatchVerdict::kQualifies);
   test::StringSource broken(std::string(10000, 'x') + "\r\n#jw\r\n", 5000, 4096);
   EXPECT_EQ(ScanBatchForMarker(broken, buffer), BatchVerdict::kReadFailed);
+  // The "#" at the end of one read, the rest of the marker in the next,
+  // which holds no "#".
+  test::StringSource split("ab\r\n#" "jw\r\nxx\r\n", std::string::npos, 5);
+  EXPECT_EQ(ScanBatchForMarker(split, buffer), BatchVerdict::kQualifies);
+  test::StringSource late_split(std::string(8, 'y') + "\r\n1234567#" "jw\r\n", std::string::npos, 18);
+  EXPECT_EQ(ScanBatchForMarker(late_split, buffer), BatchVerdict::kQualifies);
+  // Lines without "#" over many reads, the marker on the last line.
+  std::string many;
+  for (int i = 0; i < 3000; ++i) many += "echo line " + std::to_string(i) + "\r\n";
+  test::StringSource last_line(many + "#jw");
+  EXPECT_EQ(ScanBatchForMarker(last_line, buffer), BatchVerdict::kQualifies);
+  test::StringSource echoed(many + "echo #jw\n");
+  EXPECT_EQ(ScanBatchForMarker(echoed, buffer), BatchVerdict::kQualifies);
+  test::StringSource too_far(many + "echo 12345 #jw\n");
+  EXPECT_EQ(ScanBatchForMarker(too_far, buffer), BatchVerdict::kNoMarker);
   // A marker beyond 20 bytes of a long line's start is beyond 10 characters.
   test::StringSource cut(std::string(30, 'x') + "#jw\r\n");
   EXPECT_EQ(ScanBatchForMarker(cut, buffer), BatchVerdict::kNoMarker);
