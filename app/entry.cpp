@@ -5,6 +5,7 @@
 #include "app/varnik_window.h"
 #include "core/words.h"
 #include "platform/winops.h"
+#include "tray/tray_window.h"
 
 namespace zel {
 
@@ -25,15 +26,17 @@ std::wstring ArgumentsOf(const wchar_t* cl) {
 
 namespace {
 
-// A second start: open the running copy's tray menu ("/P") or bring its
+// A second start: open the running copy's history menu ("/P") or bring its
 // main window forward. True when this copy should end.
 bool HandOverToRunningCopy(const Words& words) {
   if (words[0] == "/P") {
-    if (HWND tray = FindTopWindow(L"frmtask")) {
-      ShowWindow(tray, SW_SHOWNORMAL);
-      HMENU bar = GetMenu(tray);
-      HMENU sub = bar ? GetSubMenu(bar, 1) : nullptr;
-      if (sub) TrackPopupMenu(sub, 0, 0, 0, 0, tray, nullptr);
+    // The running copy opens its history menu at the mouse, as a click on
+    // its icon does; its hidden tray window itself is never shown.
+    if (HWND tray = FindTopWindow(L"frmtask", kTrayWindowClass)) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(tray, &pid);
+      AllowSetForegroundWindow(pid);  // its menu must come to the front
+      PostMessageW(tray, TrayWindow::HistoryMenuRequest(), 0, 0);
       return true;
     }
   } else if (HWND main = FindTopWindow(L"Zelvanto", kMainWindowClass)) {

@@ -131,6 +131,12 @@ int FavouritesBar::ButtonWidth() const {
   return LOWORD(static_cast<DWORD>(SendMessageW(toolbar_, TB_GETBUTTONSIZE, 0, 0)));
 }
 
+void FavouritesBar::SetPictures(HIMAGELIST pictures) {
+  pictures_ = pictures;
+  SendMessageW(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(pictures_));
+  Show();
+}
+
 // The buttons are made anew: the toolbar measures its one button width (the
 // widest caption) only when buttons are added.
 void FavouritesBar::Show() {

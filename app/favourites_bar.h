@@ -44,6 +44,10 @@ class FavouritesBar {
   // widest caption, and never less than the label's widest line.
   int ButtonWidth() const;
 
+  // New pictures (the window's DPI changed): the buttons are measured anew
+  // with them and with the label's new font.
+  void SetPictures(HIMAGELIST pictures);
+
  private:
   void Show();
 

@@ -3,7 +3,6 @@
 // through its open dialog.
 #include <optional>
 
-#include "app/ui_service.h"
 #include "app/varnik_window.h"
 #include "app/win_text.h"
 #include "core/filelist.h"
@@ -11,6 +10,7 @@
 #include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/jwcad.h"
+#include "platform/ui_service.h"
 
 namespace zel {
 
@@ -40,8 +40,7 @@ bool VarnikWindow::DriveJwCadDialog(unsigned command, const std::wstring& button
                                     const std::string& path) {
   switch (DriveJwCadFileDialog(command, button, path)) {
     case JwDialogResult::kNoJwCad:
-      if (hwnd_)
-        ShowMessage(hwnd_, WideUtf8("jwwを起動してください"), L"Zelvanto", MB_OK | MB_ICONWARNING);
+      if (hwnd_) ReportJwRunResult(hwnd_, JwRunResult::kNoJwCad);
       return false;
     case JwDialogResult::kNotInFront:
     case JwDialogResult::kNoDialog:

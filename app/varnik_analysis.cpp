@@ -2,13 +2,13 @@
 // mouse buttons, the display-mode panel and the list's context menu.
 #include <windowsx.h>
 
-#include "app/ui_service.h"
 #include "app/varnik_window.h"
 #include "app/win_text.h"
 #include "core/analysis.h"
 #include "core/filelist.h"
 #include "core/text.h"
 #include "platform/files.h"
+#include "platform/ui_service.h"
 
 namespace zel {
 

@@ -14,9 +14,6 @@ namespace zel {
 
 namespace {
 
-// A design position in twips: left, top, width, height.
-struct TwipRect { int l, t, w, h; };
-
 HWND MakeChild(HWND parent, DWORD ex, const wchar_t* cls, const wchar_t* text,
                DWORD style, int id, HINSTANCE inst) {
   return CreateWindowExW(ex, cls, text, WS_CHILD | WS_CLIPSIBLINGS | style, 0, 0, 10, 10,
@@ -28,7 +25,9 @@ HWND MakeChild(HWND parent, DWORD ex, const wchar_t* cls, const wchar_t* text,
 
 void VarnikWindow::CreateControls() {
   HINSTANCE inst = instance_;
+  // Design positions are kept, so a change of DPI can place them again.
   auto place = [this](HWND h, TwipRect r) {
+    design_places_.push_back({h, r});
     MoveWindow(h, ToPx(r.l), ToPx(r.t), ToPx(r.w), ToPx(r.h), FALSE);
   };
   auto label = [&](const char* text, TwipRect r) {
@@ -99,14 +98,14 @@ void VarnikWindow::CreateControls() {
   // The divider and the comment area.
   Frame2 = MakeChild(hwnd_, 0, L"ZelvantoDivider", L"", WS_VISIBLE, -1, inst);
   Frame3 = MakeChild(hwnd_, 0, L"ZelvantoFrame", L"", WS_VISIBLE | WS_CLIPCHILDREN, -1, inst);
+  // Inside the comment area: the strip it is taken by, and the status bar.
+  // Their widths follow the layout.
   Shape1 = MakeChild(Frame3, 0, L"STATIC", L"", WS_VISIBLE | SS_ETCHEDFRAME, -1, inst);
-  MoveWindow(Shape1, 0, 0, 400, ToPx(45), FALSE);
+  place(Shape1, {0, 0, 6000, 45});
   SBar1 = MakeChild(Frame3, 0, STATUSCLASSNAMEW, L"",
                     WS_VISIBLE | CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER, kIdSBar1, inst);
-  MoveWindow(SBar1, 0, ToPx(45), 400, ToPx(300), FALSE);
-  // Two panels: "Coment" (the display mode of the comment pane) and "info".
-  int parts[2] = {ToPx(1200), -1};
-  SendMessageW(SBar1, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+  place(SBar1, {0, 45, 6000, 300});
+  PlaceDesignControls();
   // Raised: comments only; the panel turns inset for "every line".
   SendMessageW(SBar1, SB_SETTEXTW, SBT_POPOUT, reinterpret_cast<LPARAM>(WideUtf8("コメント").c_str()));
 
@@ -130,25 +129,43 @@ void VarnikWindow::CreateControls() {
     SendMessageW(ListView1, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&col));
   }
 
-  // One font for the fixed controls; the three panes get the user's fonts.
-  NONCLIENTMETRICSW ncm{};
-  ncm.cbSize = sizeof ncm;
-  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
-  ui_font_.reset(CreateFontIndirectW(&ncm.lfMessageFont));
-  EnumChildWindows(
-      hwnd_,
-      [](HWND child, LPARAM font) -> BOOL {
-        SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(font), FALSE);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(ui_font_.get()));
-
+  ApplyUiFont();
   CreateImageLists();
   tree_pane_ = std::make_unique<FolderTreePane>(TreeView1);
   favourites_ = std::make_unique<FavouritesBar>(Toolbar1, Label6, ImageList3, kCmdToolButtonFirst);
 }
 
+void VarnikWindow::PlaceDesignControls() {
+  for (const auto& [h, r] : design_places_)
+    MoveWindow(h, ToPx(r.l), ToPx(r.t), ToPx(r.w), ToPx(r.h), FALSE);
+  // Two panels: "Coment" (the display mode of the comment pane) and "info".
+  int parts[2] = {ToPx(1200), -1};
+  SendMessageW(SBar1, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+}
+
+// One font for the fixed controls, the system's message font at the
+// window's DPI; the three panes get the user's fonts afterwards.
+void VarnikWindow::ApplyUiFont() {
+  NONCLIENTMETRICSW ncm{};
+  ncm.cbSize = sizeof ncm;
+  if (!SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0, dpi_))
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
+  UniqueFont font(CreateFontIndirectW(&ncm.lfMessageFont));
+  if (!font) return;
+  EnumChildWindows(
+      hwnd_,
+      [](HWND child, LPARAM f) -> BOOL {
+        SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(f), FALSE);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(font.get()));
+  ui_font_ = std::move(font);  // the old one is no longer selected anywhere
+}
+
+// Made anew at the window's DPI; the lists they replace are destroyed
+// once nothing shows them.
 void VarnikWindow::CreateImageLists() {
+  HIMAGELIST old_lists[3] = {ImageList1, ImageList2, ImageList3};
   auto load = [this](HIMAGELIST list, int id, int size) {
     HICON icon = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(id), IMAGE_ICON,
                                                size, size, LR_DEFAULTCOLOR));
@@ -157,18 +174,19 @@ void VarnikWindow::CreateImageLists() {
       DestroyIcon(icon);
     }
   };
-  const int small = GetSystemMetricsForDpi(SM_CXSMICON, DpiOf(hwnd_));
+  const int small = GetSystemMetricsForDpi(SM_CXSMICON, dpi_);
   ImageList1 = ImageList_Create(small, small, ILC_COLOR32 | ILC_MASK, 3, 0);
   for (int id : {IDI_TREE_DRIVE, IDI_TREE_FOLDER, IDI_TREE_OPEN}) load(ImageList1, id, small);
   TreeView_SetImageList(TreeView1, ImageList1, TVSIL_NORMAL);
 
-  const int big = GetSystemMetricsForDpi(SM_CXICON, DpiOf(hwnd_));
+  const int big = GetSystemMetricsForDpi(SM_CXICON, dpi_);
   ImageList2 = ImageList_Create(big, big, ILC_COLOR32 | ILC_MASK, 2, 0);
   for (int id : {IDI_LIST2_BAT, IDI_LIST2_JWF}) load(ImageList2, id, big);
 
   // The toolbar's pictures come from the icons 121 to 127, in that order.
   ImageList3 = ImageList_Create(small, small, ILC_COLOR32 | ILC_MASK, 7, 0);
   for (int id = IDI_TOOL_FIRST; id < IDI_TOOL_FIRST + 7; ++id) load(ImageList3, id, small);
+  SendMessageW(Toolbar1, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(ImageList3));
 
   // Window icons for the three filters: pictures 1 and 2 of ImageList2 and
   // the program's own icon for layer files.
@@ -176,6 +194,8 @@ void VarnikWindow::CreateImageLists() {
   icons_[1].reset(ImageList_GetIcon(ImageList2, 1, ILD_NORMAL));
   icons_[2].reset(static_cast<HICON>(
       LoadImageW(instance_, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, big, big, LR_DEFAULTCOLOR)));
+  for (HIMAGELIST l : old_lists)
+    if (l) ImageList_Destroy(l);
 }
 
 void VarnikWindow::CreateMenus() {
@@ -227,7 +247,7 @@ void VarnikWindow::CreateMenus() {
 void VarnikWindow::ApplyFonts() {
   auto make = [this](const FontSetting& f) {
     LOGFONTW lf{};
-    lf.lfHeight = -MulDiv(static_cast<int>(f.size * 100 + 0.5), DpiOf(hwnd_), 7200);
+    lf.lfHeight = FontHeightForPoints(f.size, dpi_);
     lf.lfWeight = f.bold ? FW_BOLD : FW_NORMAL;
     lf.lfItalic = f.italic ? TRUE : FALSE;
     lf.lfCharSet = DEFAULT_CHARSET;

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "app/favourites_bar.h"
-#include "app/ui_service.h"
+#include "app/resource.h"
 #include "app/varnik_window.h"
 #include "app/win_text.h"
 #include "core/arguments.h"
@@ -13,6 +13,7 @@
 #include "core/text.h"
 #include "core/words.h"
 #include "platform/files.h"
+#include "platform/ui_service.h"
 #include "platform/winops.h"
 #include "tray/tray_window.h"
 
@@ -71,14 +72,8 @@ void VarnikWindow::LoadSequence() {
   // A window saved far off the screen comes back at a safe place. The test
   // uses the saved twips where they were applied: pixels rounded back to
   // twips would turn -10 into -15.
-  RECT r;
-  GetWindowRect(hwnd_, &r);
-  const int dpi = DpiOf(hwnd_);
-  double top = PixelsToTwips(r.top, dpi), left = PixelsToTwips(r.left, dpi);
-  if (settings_.win != 1 && settings_.win != 2) {
-    top = settings_.Top;
-    left = settings_.Left;
-  }
+  const int dpi = dpi_;
+  const double top = settings_.Top, left = settings_.Left;
   if (top < -10 || left < -10)
     SetWindowPos(hwnd_, nullptr, TwipsToPixels(1000, dpi), TwipsToPixels(1000, dpi), 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -119,7 +114,7 @@ void VarnikWindow::LoadSequence() {
 
   LoadTreeCache();
   frmtask_ = std::make_unique<TrayWindow>();
-  frmtask_->Create(instance_, program_folder_);
+  frmtask_->Create(instance_, program_folder_, TrayHostOfThisWindow());
   SelectTreeNode(AsciiUpper(current_folder_));
   RefreshFileList();
   ApplyColumnLayout();
@@ -162,10 +157,32 @@ void VarnikWindow::KeepOnScreen() {
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// The tray window shares the run guard, reads the Jw_cad folder box, and
+// reaches the main window through it; the icon shows in the resident boot
+// modes only (a changed mode takes effect at the next start).
+TrayHost VarnikWindow::TrayHostOfThisWindow() {
+  TrayHost host;
+  host.show_icon = settings_.Bootmode >= 1 && settings_.Bootmode <= 3;
+  host.icon = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_APP));
+  host.guard = &run_guard_;
+  host.loading = [this] { return IsLoading; };
+  host.jww_folder = [this] { return GetCtlText(Txt_jww); };
+  host.show_main = [this] {
+    if (!hwnd_) return;
+    if (IsIconic(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
+    ShowWindow(hwnd_, SW_SHOW);
+    SetForegroundWindow(hwnd_);
+  };
+  host.end_program = [this] {
+    if (hwnd_) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+  };
+  return host;
+}
+
 void VarnikWindow::LoadSettings() {
   RECT r;
   GetWindowRect(hwnd_, &r);
-  const int dpi = DpiOf(hwnd_);
+  const int dpi = dpi_;
   settings_ = DefaultSettings(zel::CurrentFolder(), kToolButtonCount);
   // Values the file does not give keep the window's own.
   settings_.Top = static_cast<float>(PixelsToTwips(r.top, dpi));
@@ -180,12 +197,13 @@ void VarnikWindow::LoadSettings() {
   ParseSettings(opened ? &lines : nullptr, settings_);
   ApplySettingsFallbacks(settings_, zel::CurrentFolder());
 
-  // Position and size apply to a window in the normal state only.
-  if (settings_.win != 1 && settings_.win != 2) {
-    SetWindowPos(hwnd_, nullptr, TwipsToPixels(settings_.Left, dpi),
-                 TwipsToPixels(settings_.Top, dpi), TwipsToPixels(settings_.Width, dpi),
-                 TwipsToPixels(settings_.Height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
-  }
+  // The saved place is the window's normal place, kept also when it was
+  // closed maximised or minimised: the window is still hidden and normal
+  // here, and showing it maximised or minimised later keeps this place for
+  // its restore.
+  SetWindowPos(hwnd_, nullptr, TwipsToPixels(settings_.Left, dpi),
+               TwipsToPixels(settings_.Top, dpi), TwipsToPixels(settings_.Width, dpi),
+               TwipsToPixels(settings_.Height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
   ApplyFonts();
   Button_SetCheck(chk_smenu, settings_.foldermove ? BST_CHECKED : BST_UNCHECKED);
   SetCtlText(Text_edit, settings_.editor);
@@ -220,7 +238,7 @@ void VarnikWindow::GatherLiveSettings() {
   RECT r;
   GetWindowRect(hwnd_, &r);
   if (s.win != 0 && GetWindowPlacement(hwnd_, &wp)) r = wp.rcNormalPosition;
-  const int dpi = DpiOf(hwnd_);
+  const int dpi = dpi_;
   s.Top = static_cast<float>(PixelsToTwips(r.top, dpi));
   s.Left = static_cast<float>(PixelsToTwips(r.left, dpi));
   s.Height = static_cast<float>(PixelsToTwips(r.bottom - r.top, dpi));

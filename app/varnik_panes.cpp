@@ -1,4 +1,5 @@
 // Laying out the panes: core/ computes, this file moves the windows.
+#include <algorithm>
 #include <map>
 
 #include "app/varnik_window.h"
@@ -6,9 +7,9 @@
 
 namespace zel {
 
-int VarnikWindow::ToPx(double twips) const { return TwipsToPixels(twips, DpiOf(hwnd_)); }
+int VarnikWindow::ToPx(double twips) const { return TwipsToPixels(twips, dpi_); }
 
-double VarnikWindow::ToTwips(int px) const { return PixelsToTwips(px, DpiOf(hwnd_)); }
+double VarnikWindow::ToTwips(int px) const { return PixelsToTwips(px, dpi_); }
 
 double VarnikWindow::ToolbarButtonWidth() const {
   DWORD size = static_cast<DWORD>(SendMessageW(Toolbar1, TB_GETBUTTONSIZE, 0, 0));
@@ -16,7 +17,9 @@ double VarnikWindow::ToolbarButtonWidth() const {
 }
 
 void VarnikWindow::OnResize() {
-  if (IsLoading || !hwnd_) return;
+  // A minimised window has no client area to lay out; restoring it lays
+  // it out again from the saved positions.
+  if (IsLoading || !hwnd_ || IsIconic(hwnd_)) return;
   RECT rc;
   GetClientRect(hwnd_, &rc);
   const double SW = ToTwips(rc.right), SH = ToTwips(rc.bottom);
@@ -26,17 +29,38 @@ void VarnikWindow::OnResize() {
     MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&lr), 2);
     MoveWindow(line, lr.left, lr.top, ToPx(SW) - lr.left, lr.bottom - lr.top, TRUE);
   }
-  // The divider starts from the saved position; a height that would be
-  // negative (a minimised window) is skipped.
+  // The divider starts from the saved position; in a window shorter than
+  // the top strip it has no height.
   frame2_left_ = settings_.Frame2left;
   frame3_top_ = settings_.Frame3Top;
-  if (SH - 1155 >= 0) {
-    RECT dr;
-    GetWindowRect(Frame2, &dr);
-    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&dr), 2);
-    MoveWindow(Frame2, ToPx(frame2_left_), dr.top, ToPx(kDividerThickness), ToPx(SH - 1155), TRUE);
-  }
+  RECT dr;
+  GetWindowRect(Frame2, &dr);
+  MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&dr), 2);
+  MoveWindow(Frame2, ToPx(frame2_left_), dr.top, ToPx(kDividerThickness),
+             std::max(0, ToPx(SH - 1155)), TRUE);
   ArrangePanes();
+}
+
+// The divider and the comment area move with the mouse; the layout takes
+// the positions they are given as it takes the saved ones.
+void VarnikWindow::AttachPaneDrag() {
+  PaneDrag::Host host;
+  host.main = hwnd_;
+  host.divider = Frame2;
+  host.comment_area = Frame3;
+  host.tree = TreeView1;
+  host.list = ListView1;
+  host.comment_box = Text1;
+  host.to_twips = [this](int px) { return ToTwips(px); };
+  host.place = [this] { return PanePlace{frame2_left_, frame3_top_, settings_.TextPosL}; };
+  host.button_width = [this] { return ToolbarButtonWidth(); };
+  host.arrange = [this](const PanePlace& p) {
+    frame2_left_ = p.L;
+    frame3_top_ = p.Y3;
+    settings_.TextPosL = p.TextPosL;
+    ArrangePanes();
+  };
+  pane_drag_ = std::make_unique<PaneDrag>(std::move(host));
 }
 
 void VarnikWindow::ArrangePanes() {

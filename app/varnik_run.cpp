@@ -2,7 +2,6 @@
 // Jw_cad run it, and what the window does afterwards.
 #include <windowsx.h>
 
-#include "app/ui_service.h"
 #include "app/varnik_window.h"
 #include "app/win_text.h"
 #include "core/filelist.h"
@@ -10,6 +9,7 @@
 #include "core/wrapper.h"
 #include "platform/files.h"
 #include "platform/jwcad.h"
+#include "platform/ui_service.h"
 #include "tray/tray_window.h"
 
 namespace zel {
@@ -46,12 +46,9 @@ bool VarnikWindow::OnFormKeyDown(UINT vk, LPARAM flags) {
 }
 
 void VarnikWindow::RunSelectedFile() {
-  if (busy_ || !hwnd_) return;
-  busy_ = true;
-  struct Done {
-    bool& busy;
-    ~Done() { busy = false; }
-  } done{busy_};
+  if (!hwnd_) return;
+  RunGuard::Hold hold(run_guard_);
+  if (!hold) return;
   // The file run is always the one highlighted now: the list may have been
   // refilled, or the highlight moved by a key that analyses nothing (Home,
   // End, Page Down), since the last analysis.
@@ -108,40 +105,16 @@ void VarnikWindow::RunBatch() {
     return Narrow(std::wstring(buf, n));
   };
   const std::string wrapper = BuildWrapper(in, lines);
-  if (!WriteFileAtomic(wrapper_batch_path_, wrapper)) {
-    ShowMessage(hwnd_,
-                WideUtf8("テンポラリバッチを書き込めませんでした。\r\nJWWフォルダを確かめてください。\r\n\r\n") +
-                    Wide(wrapper_batch_path_),
-                L"Zelvanto", MB_OK | MB_ICONWARNING);
-    return;
-  }
+  if (!WriteWrapperBatch(hwnd_, wrapper_batch_path_, wrapper)) return;
 
-  HWND jw = FindJwCadWindow();
-  if (!jw) {
-    // Without Jw_cad the run did not happen: nothing is recorded and the
-    // window stays as it is, so the user can start Jw_cad and try again.
-    ShowMessage(hwnd_, WideUtf8("jwwを起動してください"), L"Zelvanto", MB_OK | MB_ICONWARNING);
+  // Without Jw_cad in front the run did not happen: nothing is recorded and
+  // the window stays as it is, so the user can try again.
+  const JwRunResult sent = TriggerJwCadRun();
+  if (!hwnd_) return;  // the window went away while Jw_cad came forward
+  if (sent != JwRunResult::kSent) {
+    ReportJwRunResult(hwnd_, sent);
     return;
   }
-  // Jw_cad's activation settles while the window repaints, then the key
-  // stroke goes to it.
-  ActivateWindow(jw);
-  WaitForForeground(jw);
-  YieldToEventLoop();
-  WaitPumping(70);
-  if (!hwnd_) return;  // the window went away while waiting
-  // The keys go to whatever window is in front: anywhere but Jw_cad they
-  // would do something else (Redo in an editor), so nothing is sent, and
-  // the run, which did not happen, is neither recorded nor followed by the
-  // after-run mode.
-  if (GetForegroundWindow() != jw) {
-    ShowMessage(hwnd_,
-                WideUtf8("Jw_cadを前面に出せなかったため、実行しませんでした。\r\n"
-                         "Jw_cadの画面を確かめてから、もう一度実行してください。"),
-                L"Zelvanto", MB_OK | MB_ICONWARNING);
-    return;
-  }
-  SendRunKeys();
 
   RecordRunInHistory(title, batch, wrapper);
   ApplyAfterRunMode();

@@ -1,15 +1,16 @@
 // The main window's message handling: one thunk finds the object, each event
 // goes to its handler.
-#include "app/varnik_window.h"
+#include "app/resource.h"
 
 #include <windowsx.h>
 
 #include "app/favourites_bar.h"
 #include "app/folder_search.h"
 #include "app/folder_tree_pane.h"
-#include "app/resource.h"
-#include "app/ui_service.h"
+#include "app/varnik_window.h"
 #include "app/win_text.h"
+#include "core/envcomment.h"
+#include "platform/ui_service.h"
 #include "platform/winops.h"
 #include "tray/tray_window.h"
 
@@ -96,7 +97,9 @@ bool VarnikWindow::Create(HINSTANCE instance) {
   if (!hwnd_) return false;
   SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&VarnikWindow::WndProc));
+  dpi_ = DpiOf(hwnd_);
   CreateControls();
+  AttachPaneDrag();
   CreateMenus();
   LoadSequence();
   return true;
@@ -163,12 +166,9 @@ LRESULT VarnikWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         return TRUE;
       }
       break;
-    case WM_DPICHANGED: {
-      auto* r = reinterpret_cast<RECT*>(lp);
-      SetWindowPos(hwnd_, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    case WM_DPICHANGED:
+      OnDpiChanged(HIWORD(wp), reinterpret_cast<const RECT*>(lp));
       return 0;
-    }
   }
   return DefWindowProcW(hwnd_, msg, wp, lp);
 }
@@ -198,6 +198,9 @@ void VarnikWindow::OnCommand(UINT id, UINT code, HWND ctl) {
       case kCmdEndd:
         Unload();
         return;
+      case kCmdMnuOption:
+        ShowOptions();
+        return;
       case kCmdMSaisin:
         RefreshFileList();
         return;
@@ -210,6 +213,15 @@ void VarnikWindow::OnCommand(UINT id, UINT code, HWND ctl) {
         write_out_ = true;
         RunSelectedFile();
         write_out_ = false;
+        return;
+      case kCmdAddcome:
+        AddComments(CommentMode::kVersionUp);
+        return;
+      case kCmdAddcomebubun:
+        AddComments(CommentMode::kPartial);
+        return;
+      case kCmdJwfOut:
+        JwfOut();
         return;
       case kIdCommand1:
       case IDCANCEL:
@@ -279,6 +291,8 @@ bool VarnikWindow::PreTranslate(MSG& msg) {
   if (msg.message == WM_KEYDOWN || msg.message == WM_KEYUP) {
     UINT vk = static_cast<UINT>(msg.wParam);
     if (vk == VK_ESCAPE) {
+      // Esc ends a drag of the comment area first.
+      if (pane_drag_ && pane_drag_->Cancel()) return true;
       // Esc is the cancel key, unless it closes an open drop-down list.
       HWND focus = GetFocus();
       for (HWND box : {Combo1, drvList})

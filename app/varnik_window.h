@@ -13,17 +13,25 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/folder_search.h"
+#include "app/pane_drag.h"
 #include "core/panes.h"
 #include "core/settings.h"
 #include "platform/handles.h"
+#include "platform/run_guard.h"
+#include "platform/winops.h"
 
 namespace zel {
 
 class FavouritesBar;
 class FolderTreePane;
 class TrayWindow;
+struct TrayHost;
+enum class CommentMode;
+struct OptionsHost;
 
 // Menu command identifiers.
 enum MenuCommand : UINT {
@@ -62,9 +70,10 @@ enum MenuCommand : UINT {
 
 constexpr int kToolButtonCount = 20;
 
-// The main window's class. Other programs find the window by its title
-// "Zelvanto"; a second start matches the class too.
-constexpr wchar_t kMainWindowClass[] = L"ZelvantoMain";
+// The main window's class (kVarnikMainWindowClass): other programs find the
+// window by its title "Zelvanto"; a second start and Pocklet match the class
+// too.
+constexpr const wchar_t* kMainWindowClass = kVarnikMainWindowClass;
 
 // Control identifiers for WM_COMMAND and WM_NOTIFY.
 enum ControlId : int {
@@ -102,9 +111,15 @@ class VarnikWindow {
   void ArrangePanes();
   void CloseByBootMode();
   void Unload();
+  // The options dialog, modal; ignored while a run is under way.
+  void ShowOptions();
+  // What the options dialog edits of this window (tests open the dialog
+  // modeless with it).
+  OptionsHost OptionsHostOfThisWindow();
 
   // State read by tests and other windows.
   const Settings& settings() const { return settings_; }
+  TrayWindow* frmtask() const { return frmtask_.get(); }
   const std::string& ProgramFolder() const { return program_folder_; }
   const std::string& WrapperBatchPath() const { return wrapper_batch_path_; }
   const std::string& JwwDrive() const { return jww_drive_; }
@@ -119,11 +134,12 @@ class VarnikWindow {
   std::string CurrentFolder() const;
   int FilterIndex() const;
   bool key_preview() const { return key_preview_; }
-  // A run, an activation or a drive of Jw_cad's dialogs is under way. Its
-  // waits keep the window responsive, so a further request (a double click,
-  // Enter, a history entry) can arrive meanwhile: it is ignored, never
-  // queued, since it would act on files the first one is still changing.
-  bool busy() const { return busy_; }
+  // The dots per inch the window is laid out for.
+  int dpi() const { return dpi_; }
+  const PaneDrag* pane_drag() const { return pane_drag_.get(); }
+  // A run, an activation, a drive of Jw_cad's dialogs or a history entry's
+  // re-run is under way; further requests are ignored meanwhile.
+  bool busy() const { return run_guard_.busy(); }
   // A folder search runs (on a worker thread; the window keeps answering).
   bool searching() const { return search_ != nullptr; }
   const FolderTreePane& tree_pane() const { return *tree_pane_; }
@@ -177,8 +193,16 @@ class VarnikWindow {
   bool DriveJwCadDialog(unsigned command, const std::wstring& button, const std::string& path);
   void ApplyAfterRunMode();
 
+  // Environment file tools (varnik_envtools.cpp).
+  void AddComments(CommentMode mode);
+  void JwfOut();
+
   // Building the window (varnik_controls.cpp).
+  struct TwipRect { int l, t, w, h; };
   void CreateControls();
+  // The controls of the top strip (and the strips inside the comment area)
+  // at their design positions, in pixels of the window's DPI.
+  void PlaceDesignControls();
   void CreateMenus();
   void CreateImageLists();
   void ApplyFonts();
@@ -189,12 +213,17 @@ class VarnikWindow {
   void GatherLiveSettings();
   void ApplyColumnLayout();
   void KeepOnScreen();
+  TrayHost TrayHostOfThisWindow();
   void SelectFilter(int index);
   void OnFilterChange();
   void OnJwwFolderChange();
 
   // Layout (varnik_panes.cpp).
   void OnResize();
+  void AttachPaneDrag();
+  // Moved to a monitor of another DPI (varnik_dpi.cpp).
+  void OnDpiChanged(int dpi, const RECT* suggested);
+  void ApplyUiFont();
   void ApplyPaneOps(const PaneLayout& layout);
   int ToPx(double twips) const;
   double ToTwips(int px) const;
@@ -228,6 +257,7 @@ class VarnikWindow {
 
   HINSTANCE instance_ = nullptr;
   HWND hwnd_ = nullptr;
+  int dpi_ = 96;
   std::string arguments_;
   std::string program_folder_override_;
   Settings settings_;
@@ -240,7 +270,7 @@ class VarnikWindow {
   bool debug_run_ = false;
   bool write_out_ = false;
   bool enter_ran_on_key_down_ = false;
-  bool busy_ = false;
+  RunGuard run_guard_;
   // The file name and folder of the row the selection state was taken from,
   // so a run can tell whether the highlighted row is the analysed one.
   std::string analysed_name_, analysed_folder_;
@@ -269,6 +299,8 @@ class VarnikWindow {
   UniqueFont tree_font_, list_font_, come_font_, ui_font_;
   UniqueIcon icons_[3];  // window icons per filter
   std::unique_ptr<TrayWindow> frmtask_;
+  std::vector<std::pair<HWND, TwipRect>> design_places_;
+  std::unique_ptr<PaneDrag> pane_drag_;
 };
 
 }  // namespace zel

@@ -25,8 +25,11 @@ ScreenRect PlaceOnScreen(ScreenRect saved, const std::vector<ScreenRect>& work_a
                          const ScreenRect& primary, const PlacementLimits& limits) {
   ScreenRect r = saved;
   if (r.width < limits.min_width || r.height < limits.min_height) {
-    r.width = limits.default_width;
-    r.height = limits.default_height;
+    // The default size is in twips; at a high DPI on a small screen it can
+    // be larger than the screen, and a window that opens larger than the
+    // screen hides its own edges.
+    r.width = std::min(limits.default_width, primary.width);
+    r.height = std::min(limits.default_height, primary.height);
   }
   for (const ScreenRect& area : work_areas)
     if (Meets(r, area, limits)) return r;

@@ -26,7 +26,8 @@ struct PlacementLimits {
 };
 
 // The saved rectangle, or a corrected one: a size below the minimum in
-// either direction becomes the default size; a window that does not meet
+// either direction becomes the default size (no larger than the primary
+// work area); a window that does not meet
 // any work area by the visible minimum is moved onto the primary work area
 // (centred, and no larger than it).
 ScreenRect PlaceOnScreen(ScreenRect saved, const std::vector<ScreenRect>& work_areas,

@@ -81,12 +81,11 @@ std::wstring FolderOf(const std::wstring& path) {
   if (cut == 2 && path[1] == L':') return path.substr(0, 3);
   return path.substr(0, cut);
 }
-}  // namespace
 
-bool WriteFileAtomic(const std::string& path, const std::string& bytes) {
-  std::wstring target = Wide(path);
-  std::wstring folder = FolderOf(target);
-  wchar_t temp[MAX_PATH + 16];
+// The bytes in a new temporary file of the folder, flushed; false (and no
+// file left) on any failure.
+bool WriteTempFile(const std::wstring& folder, const std::string& bytes,
+                   wchar_t (&temp)[MAX_PATH + 16]) {
   if (!GetTempFileNameW(folder.c_str(), L"zel", 0, temp)) return false;
   bool ok = false;
   {
@@ -104,10 +103,33 @@ bool WriteFileAtomic(const std::string& path, const std::string& bytes) {
       ok = ok && FlushFileBuffers(f.get());
     }
   }
-  ok = ok && MoveFileExW(temp, target.c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
   if (!ok) DeleteFileW(temp);
   return ok;
+}
+
+}  // namespace
+
+bool WriteFileAtomic(const std::string& path, const std::string& bytes) {
+  std::wstring target = Wide(path);
+  wchar_t temp[MAX_PATH + 16];
+  if (!WriteTempFile(FolderOf(target), bytes, temp)) return false;
+  if (MoveFileExW(temp, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return true;
+  DeleteFileW(temp);
+  return false;
+}
+
+NewFileResult WriteNewFile(const std::string& path, const std::string& bytes) {
+  std::wstring target = Wide(path);
+  wchar_t temp[MAX_PATH + 16];
+  if (!WriteTempFile(FolderOf(target), bytes, temp)) return NewFileResult::kFailed;
+  // Without MOVEFILE_REPLACE_EXISTING the move fails on an existing name,
+  // so two writers can never take the same name.
+  if (MoveFileExW(temp, target.c_str(), MOVEFILE_WRITE_THROUGH)) return NewFileResult::kWritten;
+  const DWORD err = GetLastError();
+  DeleteFileW(temp);
+  return err == ERROR_ALREADY_EXISTS || err == ERROR_FILE_EXISTS ? NewFileResult::kExists
+                                                                 : NewFileResult::kFailed;
 }
 
 std::string ModuleFolder() {

@@ -27,6 +27,11 @@ bool ReadWholeFile(const std::string& path, std::string& out);
 // it was and the temporary file is removed.
 bool WriteFileAtomic(const std::string& path, const std::string& bytes);
 
+// Writes a file that must not exist yet, whole, the way WriteFileAtomic
+// does; an existing file of that name is never replaced.
+enum class NewFileResult { kWritten, kExists, kFailed };
+NewFileResult WriteNewFile(const std::string& path, const std::string& bytes);
+
 // The folder of the running program file, without a final "\". Here and in
 // CurrentFolder, a folder whose long path code page 932 cannot hold is given
 // in its short form.

@@ -1,5 +1,9 @@
 #include "platform/jwcad.h"
 
+#include "platform/files.h"
+#include "platform/ui_service.h"
+#include "platform/wstr.h"
+
 #include <string>
 
 namespace zel {
@@ -197,6 +201,43 @@ JwDialogResult DriveJwCadFileDialog(unsigned command, const std::wstring& button
   }
   WaitPumping(200);
   return JwDialogResult::kPosted;
+}
+
+JwRunResult TriggerJwCadRun() {
+  const HWND jw = FindJwCadWindow();
+  if (!jw || !ActivateWindow(jw)) return JwRunResult::kNoJwCad;
+  WaitForForeground(jw);
+  YieldToEventLoop();
+  WaitPumping(70);
+  if (!IsWindow(jw)) return JwRunResult::kNoJwCad;
+  if (GetForegroundWindow() != jw) return JwRunResult::kNotInFront;
+  SendRunKeys();
+  return JwRunResult::kSent;
+}
+
+void ReportJwRunResult(HWND owner, JwRunResult result) {
+  switch (result) {
+    case JwRunResult::kSent:
+      return;
+    case JwRunResult::kNoJwCad:
+      ShowMessage(owner, WideUtf8("jwwを起動してください"), L"Zelvanto", MB_OK | MB_ICONWARNING);
+      return;
+    case JwRunResult::kNotInFront:
+      ShowMessage(owner,
+                  WideUtf8("Jw_cadを前面に出せなかったため、実行しませんでした。\r\n"
+                           "Jw_cadの画面を確かめてから、もう一度実行してください。"),
+                  L"Zelvanto", MB_OK | MB_ICONWARNING);
+      return;
+  }
+}
+
+bool WriteWrapperBatch(HWND owner, const std::string& path, const std::string& text) {
+  if (WriteFileAtomic(path, text)) return true;
+  ShowMessage(owner,
+              WideUtf8("テンポラリバッチを書き込めませんでした。\r\nJWWフォルダを確かめてください。\r\n\r\n") +
+                  Wide(path),
+              L"Zelvanto", MB_OK | MB_ICONWARNING);
+  return false;
 }
 
 }  // namespace zel

@@ -52,6 +52,27 @@ enum class JwDialogResult {
 JwDialogResult DriveJwCadFileDialog(unsigned command, const std::wstring& button_text,
                                     const std::string& path);
 
+enum class JwRunResult {
+  kSent,        // Jw_cad was in front and got Ctrl+Shift+Z
+  kNoJwCad,     // no Jw_cad window
+  kNotInFront,  // Jw_cad did not come to the front; nothing was sent
+};
+
+// Makes the running Jw_cad run "_VNKtemp.bat": brings Jw_cad to the front,
+// lets its activation settle (70 ms, this thread's windows kept
+// responsive) and sends Ctrl+Shift+Z, but only when Jw_cad is in front at
+// that moment: anywhere else the keys would do something else (Redo in an
+// editor).
+JwRunResult TriggerJwCadRun();
+
+// Tells the user why a run did not reach Jw_cad (a warning box owned by
+// `owner`); nothing for kSent.
+void ReportJwRunResult(HWND owner, JwRunResult result);
+
+// Writes "_VNKtemp.bat" whole; when it cannot be written, the old one stays
+// and the user is told (a box owned by `owner`). False then.
+bool WriteWrapperBatch(HWND owner, const std::string& path, const std::string& text);
+
 constexpr unsigned kJwCadOpenCommand = 32923;
 constexpr unsigned kJwCadSaveCommand = 32924;
 

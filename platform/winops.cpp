@@ -1,7 +1,5 @@
 #include "platform/winops.h"
 
-#include <cmath>
-
 #include "platform/handles.h"
 
 namespace zel {
@@ -60,14 +58,6 @@ int DpiOf(HWND hwnd) {
     ReleaseDC(nullptr, dc);
   }
   return dpi ? static_cast<int>(dpi) : 96;
-}
-
-int TwipsToPixels(double twips, int dpi) {
-  return static_cast<int>(std::lround(twips * dpi / 1440.0));
-}
-
-double PixelsToTwips(int pixels, int dpi) {
-  return static_cast<double>(pixels) * 1440.0 / dpi;
 }
 
 }  // namespace zel

@@ -7,7 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "core/units.h"
+
 namespace zel {
+
+// The class of Varnik's main window, titled "Zelvanto". A window of another
+// program may carry the same title; this class is Varnik's own.
+constexpr wchar_t kVarnikMainWindowClass[] = L"ZelvantoMain";
 
 // The top-level window with exactly this title, or null. With a class name,
 // only a window of that class counts (any other program may show the same
@@ -26,9 +32,8 @@ bool AnotherCopyRunning(const std::wstring& instance_name);
 std::vector<RECT> MonitorWorkAreas();
 RECT PrimaryWorkArea();
 
-// Twips <-> pixels with the window's real DPI (1440 twips per inch).
+// The window's real DPI, for the twips <-> pixels conversions of
+// core/units.h.
 int DpiOf(HWND hwnd);
-int TwipsToPixels(double twips, int dpi);
-double PixelsToTwips(int pixels, int dpi);
 
 }  // namespace zel

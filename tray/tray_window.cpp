@@ -1,35 +1,87 @@
 #include "tray/tray_window.h"
 
+#include <shellapi.h>
+
 #include <algorithm>
 #include <optional>
 #include <utility>
 #include <vector>
 
-#include "core/linereader.h"
 #include "platform/file_identity.h"
 #include "platform/files.h"
+#include "platform/ui_service.h"
 #include "platform/wstr.h"
+#include "tray/history_menu.h"
+#include "tray/history_rerun.h"
 
 namespace zel {
 
 namespace {
-constexpr wchar_t kTrayClass[] = L"ZelvantoTray";
-constexpr char kHistoryFile[] = "Taskmnu.ini";
-// Index of the last history item of the menu (its separators included).
-constexpr int kLastTrayIndex = 36;
-}  // namespace
 
-LRESULT CALLBACK TrayWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  // Closing the tray window only hides it; it goes with the main window.
-  if (msg == WM_CLOSE) {
-    ShowWindow(hwnd, SW_HIDE);
-    return 0;
-  }
-  return DefWindowProcW(hwnd, msg, wp, lp);
+// The notification area reports mouse actions on the icon with this
+// message, the mouse message in lParam.
+constexpr UINT kIconCallback = WM_APP + 1;
+
+UINT TaskbarCreated() {
+  // Sent to every top-level window when the shell (re)starts: icons added
+  // before must be added again.
+  static const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
+  return message;
 }
 
-bool TrayWindow::Create(HINSTANCE instance, const std::string& program_folder) {
+void ReportHistoryNotSaved(HWND owner) {
+  ShowMessage(owner,
+              WideUtf8("実行の履歴を保存できませんでした。\r\n履歴は以前のまま残っています。"),
+              L"Zelvanto", MB_OK | MB_ICONWARNING);
+}
+
+}  // namespace
+
+UINT TrayWindow::HistoryMenuRequest() {
+  static const UINT message = RegisterWindowMessageW(L"Zelvanto.HistoryMenuRequest");
+  return message;
+}
+
+LRESULT CALLBACK TrayWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE)
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                      reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
+  auto* self = reinterpret_cast<TrayWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (msg == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+  if (!self || msg == WM_NCCREATE) return DefWindowProcW(hwnd, msg, wp, lp);
+  return self->Handle(msg, wp, lp);
+}
+
+LRESULT TrayWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == kIconCallback) {
+    // Only the left button's release opens the menu; the right button, a
+    // double click and movement do nothing.
+    if (LOWORD(lp) == WM_LBUTTONUP) OpenHistoryMenu();
+    return 0;
+  }
+  if (msg == TaskbarCreated()) {
+    if (host_.show_icon) AddIcon();
+    return 0;
+  }
+  if (msg == HistoryMenuRequest()) {
+    OpenHistoryMenu();
+    return 0;
+  }
+  switch (msg) {
+    case WM_CLOSE:
+      // Closing the tray window only hides it; it goes with the main window.
+      ShowWindow(hwnd_, SW_HIDE);
+      return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wp) == WA_INACTIVE && dirty_) Savemnu();
+      return 0;
+  }
+  return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+bool TrayWindow::Create(HINSTANCE instance, const std::string& program_folder, TrayHost host) {
   program_folder_ = program_folder;
+  host_ = std::move(host);
   static bool registered = false;
   if (!registered) {
     WNDCLASSEXW wc{};
@@ -38,26 +90,54 @@ bool TrayWindow::Create(HINSTANCE instance, const std::string& program_folder) {
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kTrayClass;
+    wc.lpszClassName = kTrayWindowClass;
     registered = RegisterClassExW(&wc) != 0;
   }
   HMENU bar = CreateMenu();
   mnu_trays_ = CreatePopupMenu();
   AppendMenuW(bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(mnu_trays_),
               L"mnuTRAYs(&S)");
-  hwnd_ = CreateWindowExW(WS_EX_TOOLWINDOW, kTrayClass, L"frmtask", WS_OVERLAPPED | WS_CAPTION,
-                          CW_USEDEFAULT, CW_USEDEFAULT, 200, 100, nullptr, bar, instance, nullptr);
+  hwnd_ = CreateWindowExW(WS_EX_TOOLWINDOW, kTrayWindowClass, L"frmtask",
+                          WS_OVERLAPPED | WS_CAPTION, CW_USEDEFAULT, CW_USEDEFAULT, 200, 100,
+                          nullptr, bar, instance, this);
   if (!hwnd_) {
     DestroyMenu(bar);
     mnu_trays_ = nullptr;
     return false;
   }
   Loadmnu();
+  if (host_.show_icon) AddIcon();
   return true;
 }
 
 TrayWindow::~TrayWindow() {
+  RemoveIcon();
+  if (dirty_) Savemnu();
   if (hwnd_) DestroyWindow(hwnd_);  // destroys its menu bar with it
+}
+
+void TrayWindow::AddIcon() {
+  NOTIFYICONDATAW nid{};
+  nid.cbSize = sizeof nid;
+  nid.hWnd = hwnd_;
+  nid.uID = 0;
+  nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  nid.uCallbackMessage = kIconCallback;
+  nid.hIcon = host_.icon;
+  wcscpy_s(nid.szTip, L"Zelvanto");
+  // After a restart of the shell the old icon is gone; adding fails while
+  // one is still there, so a modify comes first.
+  icon_shown_ = Shell_NotifyIconW(NIM_MODIFY, &nid) || Shell_NotifyIconW(NIM_ADD, &nid);
+}
+
+void TrayWindow::RemoveIcon() {
+  if (!icon_shown_) return;
+  NOTIFYICONDATAW nid{};
+  nid.cbSize = sizeof nid;
+  nid.hWnd = hwnd_;
+  nid.uID = 0;
+  Shell_NotifyIconW(NIM_DELETE, &nid);
+  icon_shown_ = false;
 }
 
 std::string TrayWindow::PathOf(const std::string& name) const {
@@ -65,17 +145,53 @@ std::string TrayWindow::PathOf(const std::string& name) const {
 }
 
 void TrayWindow::Loadmnu() {
-  std::string bytes;
-  std::vector<std::string> lines;
-  const bool opened = ReadWholeFile(PathOf(kHistoryFile), bytes);
-  if (opened) lines = SplitLines(bytes);
-  LoadHistory(opened ? &lines : nullptr, history_);
-  NormaliseHistoryCount(history_);
+  if (!ReadHistoryFile(program_folder_, history_)) NormaliseHistoryCount(history_);
   RebuildMenu();
 }
 
+bool TrayWindow::SetHistoryCount(int n, HWND owner) {
+  Loadmnu();
+  history_.N = n;
+  NormaliseHistoryCount(history_);
+  RebuildMenu();
+  if (Savemnu()) return true;
+  ReportHistoryNotSaved(owner ? owner : hwnd_);
+  return false;
+}
+
 bool TrayWindow::Savemnu() {
-  return WriteFileAtomic(PathOf(kHistoryFile), FormatHistory(history_));
+  dirty_ = !WriteHistoryFile(program_folder_, history_);
+  return !dirty_;
+}
+
+void TrayWindow::OpenHistoryMenu() {
+  if (menu_open_ || !mnu_trays_ || (host_.loading && host_.loading())) return;
+  menu_open_ = true;
+  Loadmnu();
+  POINT at{};
+  GetCursorPos(&at);
+  const UINT command = ShowPopupMenu(mnu_trays_, TPM_RIGHTBUTTON, at.x, at.y, hwnd_);
+  menu_open_ = false;
+  if (const int n = HistoryEntryOfCommand(command, history_)) {
+    RunEntry(n);
+  } else if (command == kCmdHistoryShow) {
+    if (host_.show_main) host_.show_main();
+  } else if (command == kCmdHistoryEnd) {
+    if (dirty_) Savemnu();
+    if (host_.end_program) host_.end_program();
+  }
+}
+
+// The entry runs again from its history batch; it keeps its place in the
+// history, and the check moves to it.
+void TrayWindow::RunEntry(int n) {
+  RunGuard::Hold hold(host_.guard ? *host_.guard : own_guard_);
+  if (!hold) return;
+  const std::string jww_folder = host_.jww_folder ? host_.jww_folder() : std::string();
+  if (!RerunHistoryEntry(hwnd_, program_folder_, jww_folder, n)) return;
+  history_.Np = n;
+  RebuildMenu();
+  if (!Savemnu()) ReportHistoryNotSaved(hwnd_);
 }
 
 namespace {
@@ -142,7 +258,11 @@ bool TrayWindow::RecordRun(const std::string& title, const std::string& batch_pa
   if (ok) {
     std::swap(history_, changed);
     ok = Savemnu();
-    if (!ok) std::swap(history_, changed);
+    if (!ok) {
+      // The file still holds the history as it was, and so does memory again.
+      std::swap(history_, changed);
+      dirty_ = false;
+    }
   }
   if (!ok) {
     for (auto it = written.rbegin(); it != written.rend(); ++it)
@@ -153,28 +273,8 @@ bool TrayWindow::RecordRun(const std::string& title, const std::string& batch_pa
   return true;
 }
 
-// The popup mnuTRAYs: cancel, show, the history items in groups of five up
-// to entry N, end residence. Items beyond entry N stay out of the menu.
 void TrayWindow::RebuildMenu() {
-  if (!mnu_trays_) return;
-  while (GetMenuItemCount(mnu_trays_) > 0) DeleteMenu(mnu_trays_, 0, MF_BYPOSITION);
-  auto text = [](const char* utf8) { return WideUtf8(utf8); };
-  AppendMenuW(mnu_trays_, MF_STRING, kCmdTrayCancel, text("キャンセル").c_str());
-  AppendMenuW(mnu_trays_, MF_STRING, kCmdTrayShow, text("表示").c_str());
-  AppendMenuW(mnu_trays_, MF_SEPARATOR, 0, nullptr);
-  const int last = history_.N > 0 ? HistoryMenuSlot(history_.N) : 0;
-  const int checked = history_.Np > 0 ? HistoryMenuSlot(history_.Np) : -1;
-  for (int index = 1; index <= last && index <= kLastTrayIndex; ++index) {
-    if (index % 6 == 0) {
-      AppendMenuW(mnu_trays_, MF_SEPARATOR, 0, nullptr);
-      continue;
-    }
-    const HistoryEntry& e = history_.entries[HistoryEntryOfSlot(index) - 1];
-    AppendMenuW(mnu_trays_, MF_STRING | (index == checked ? MF_CHECKED : 0), kCmdTrayFirst + index,
-                Wide(e.title).c_str());
-  }
-  AppendMenuW(mnu_trays_, MF_SEPARATOR, 0, nullptr);
-  AppendMenuW(mnu_trays_, MF_STRING, kCmdTrayEnd, text("常駐終了").c_str());
+  if (mnu_trays_) FillHistoryMenu(mnu_trays_, history_, WideUtf8("表示"));
 }
 
 }  // namespace zel

@@ -48,6 +48,12 @@ TEST(PlaceOnScreen, ASizeTheControlsCannotUseGetsTheDefaultSize) {
             (ScreenRect{100, 100, 900, 680}));
   EXPECT_EQ(PlaceOnScreen({100, 100, 479, 680}, {kPrimary}, kPrimary, kLimits),
             (ScreenRect{100, 100, 900, 680}));
+  // The default size at twice the DPI, on a screen smaller than it: the
+  // window fits the screen.
+  const PlacementLimits high_dpi{960, 576, 1800, 1360, 200, 60};
+  const ScreenRect full_hd{0, 0, 1920, 1040};
+  EXPECT_EQ(PlaceOnScreen({100, 0, 0, 0}, {full_hd}, full_hd, high_dpi),
+            (ScreenRect{100, 0, 1800, 1040}));
   // Too small and off the screen: both corrections.
   EXPECT_EQ(PlaceOnScreen({-30000, 20, 10, 10}, {kPrimary}, kPrimary, kLimits),
             (ScreenRect{190, 152, 900, 680}));

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ui_service.h"
+#include "platform/ui_service.h"
 #include "app/varnik_window.h"
 #include "core/linereader.h"
 #include "core/settings.h"
@@ -252,6 +252,8 @@ class FakeJwCad {
 
   HWND hwnd() const { return hwnd_; }
   void PassForegroundTo(HWND other) { pass_to_ = other; }
+  // Called whenever the window is activated (a run brings it forward).
+  std::function<void()> on_activated;
   const std::vector<KeySeen>& keys() const { return keys_; }
   bool SawCtrlShiftZ() const {
     return std::any_of(keys_.begin(), keys_.end(),
@@ -271,6 +273,8 @@ class FakeJwCad {
     if (self && (msg == WM_KEYDOWN || msg == WM_KEYUP))
       self->keys_.push_back({static_cast<UINT>(wp), msg == WM_KEYUP, GetKeyState(VK_CONTROL) < 0,
                              GetKeyState(VK_SHIFT) < 0});
+    if (self && self->on_activated && msg == WM_ACTIVATE && LOWORD(wp) != WA_INACTIVE)
+      self->on_activated();
     if (self && self->pass_to_ && msg == WM_ACTIVATE && LOWORD(wp) != WA_INACTIVE)
       PostMessageW(h, kPassForeground, 0, 0);
     if (self && msg == kPassForeground && self->pass_to_) SetForegroundWindow(self->pass_to_);

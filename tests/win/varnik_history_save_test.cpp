@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ui_service.h"
+#include "platform/ui_service.h"
 #include "app/varnik_window.h"
 #include "core/linereader.h"
 #include "core/text.h"

@@ -1,4 +1,4 @@
-#include "app/ui_service.h"
+#include "platform/ui_service.h"
 
 namespace zel {
 namespace {

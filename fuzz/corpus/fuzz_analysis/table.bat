@@ -1,0 +1,3 @@
+REM 表計算
+REM #jw
+rem ソフト 表

@@ -1,0 +1,3 @@
+REM a•
+REM #jw
+• abc def
