@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <map>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,10 @@
 #include "tests/support/byte_source.h"
 #include "tests/support/std_fs.h"
 #include "tests/support/tempdir.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace zel {
 namespace {
@@ -31,13 +36,18 @@ class DriveR : public FolderSource {
   ListResult ListFolder(const std::string& folder, const std::string& extension,
                         std::vector<FolderEntry>& folders, std::vector<DirEntry>& files) override {
     if (not_ready_) return ListResult::kNotReady;
+    if (unreadable_.count(folder)) return ListResult::kUnreadable;
     return inner_.ListFolder(Real(folder), extension, folders, files);
   }
   std::unique_ptr<ByteSource> OpenRead(const std::string& path) override {
     ++opened_[path];
+    if (unopenable_.count(path)) return nullptr;
     return inner_.OpenRead(Real(path));
   }
   std::map<std::string, int> opened_;
+  // Folders that cannot be listed (denied) and files that cannot be opened
+  // (locked): the machine's user may read everything here.
+  std::set<std::string> unreadable_, unopenable_;
   bool not_ready_ = false;
 
  private:
@@ -73,9 +83,16 @@ TEST(FolderSearch, PassesOverBlankAndHiddenFoldersWithEverythingBelowThem) {
   TempDir dir;
   MakeBatch(dir, "jww\\gaihen\\a.bat");
   MakeBatch(dir, "Program Files\\tool\\a.bat");
-  MakeBatch(dir, "My\tTabs\\a.bat");
+#ifndef _WIN32
+  MakeBatch(dir, "My\tTabs\\a.bat");  // Windows holds no tab in a name
+#endif
   MakeBatch(dir, ".hidden\\a.bat");
   MakeBatch(dir, ".hidden\\below\\a.bat");
+#ifdef _WIN32
+  // A dot does not hide a folder on Windows; the attribute does.
+  ASSERT_TRUE(SetFileAttributesW((dir.path() / ".hidden").wstring().c_str(),
+                                 FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY));
+#endif
   // A full-width blank is not white space to the pattern.
   MakeBatch(dir, J("全角　空白\\a.bat"));
   DriveR drive(dir);
@@ -136,6 +153,26 @@ TEST(FolderSearch, AFolderIsRecordedOnceAndItsOtherFilesAreNeverOpened) {
     if (StartsWithNoCase(path, "r:\\two\\")) opened_in_two += times;
   }
   EXPECT_EQ(opened_in_two, 1);
+}
+
+TEST(FolderSearch, AnUnreadableFolderOrFileIsPassedOverAndTheSearchGoesOn) {
+  TempDir dir;
+  MakeBatch(dir, "denied\\a.bat");
+  MakeBatch(dir, "denied\\below\\a.bat");
+  MakeBatch(dir, "next\\a.bat");
+  MakeBatch(dir, "locked\\x.bat");  // cannot be opened, though it qualifies
+  MakeBatch(dir, "locked\\y.bat");
+  MakeBatch(dir, "onlylocked\\x.bat");
+  DriveR drive(dir);
+  drive.unreadable_ = {"r:\\denied\\"};
+  drive.unopenable_ = {"r:\\locked\\x.bat", "r:\\onlylocked\\x.bat"};
+  Recorder rec;
+  const SearchSummary s = SearchFolders(drive, "r:", kFilterBatch, rec);
+  EXPECT_EQ(s.end, SearchEnd::kFinished);
+  std::sort(rec.found.begin(), rec.found.end());
+  EXPECT_EQ(rec.found, (std::vector<std::string>{"r:\\locked\\", "r:\\next\\"}));
+  EXPECT_EQ(drive.opened_.count("r:\\denied\\below\\a.bat"), 0u);
+  EXPECT_EQ(s.folders_read, 4u);  // r:, next, locked and onlylocked
 }
 
 TEST(FolderSearch, EnvironmentAndLayerFoldersQualifyAtTheirFirstFile) {

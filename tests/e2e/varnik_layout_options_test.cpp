@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -61,17 +62,34 @@ void Button(DWORD flags) {
   SendInput(1, &in, sizeof in);
 }
 
+// The window that holds the mouse in the thread of `main`, if any.
+HWND CaptureOf(HWND main) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  const DWORD thread = GetWindowThreadProcessId(main, nullptr);
+  return thread && GetGUIThreadInfo(thread, &info) ? info.hwndCapture : nullptr;
+}
+
 // A drag with the mouse itself, from `from` to `to` in the client
 // coordinates of `main`: the system sends the window the messages a person
-// makes, in their order.
-void Drag(HWND main, POINT from, POINT to) {
+// makes, in their order. A mouse message goes to the window under the
+// pointer unless a window holds the mouse, so the moves wait until the
+// pressed window has taken it, as a person's hand is slower than a busy
+// window; and the next drag waits until it is let go. A window that
+// follows the pointer while the button is held (the divider) shows
+// `followed` once it has taken the last move, and is released only then:
+// a move still on its way would otherwise come after the release.
+void Drag(HWND main, POINT from, POINT to, const std::function<bool()>& followed = nullptr) {
   ClientToScreen(main, &from);
   ClientToScreen(main, &to);
   SetCursorPos(from.x, from.y);
   Button(MOUSEEVENTF_LEFTDOWN);
+  WaitFor([&] { return CaptureOf(main) != nullptr; }, std::chrono::seconds(10));
   SetCursorPos((from.x + to.x) / 2, (from.y + to.y) / 2);
   SetCursorPos(to.x, to.y);
+  if (followed) WaitFor(followed, std::chrono::seconds(10));
   Button(MOUSEEVENTF_LEFTUP);
+  WaitFor([&] { return CaptureOf(main) == nullptr; }, std::chrono::seconds(10));
 }
 
 // True while the window or one of its controls waits to be painted.
@@ -115,17 +133,21 @@ TEST(VarnikEndToEnd, DividerAndCommentAreaMovedWithTheMouseSurviveARestart) {
   // Dragged right, its left edge goes to the pointer.
   auto left_of = [&](HWND h) { return RectIn(main, h).left; };
   const RECT d0 = RectIn(main, divider);
-  Drag(main, {d0.left + 3, d0.top + 20}, {d0.left + 83, d0.top + 20});
+  Drag(main, {d0.left + 3, d0.top + 20}, {d0.left + 83, d0.top + 20},
+       [&] { return std::abs(left_of(divider) - (d0.left + 83)) <= 1; });
   EXPECT_TRUE(WaitFor([&] { return std::abs(left_of(divider) - (d0.left + 83)) <= 1; }))
       << left_of(divider);
   // Released close to the toolbar, the left column collapses beside it.
   RECT d = RectIn(main, divider);
-  Drag(main, {d.left + 3, d.top + 20}, {RectIn(main, toolbar).right + 20, d.top + 20});
+  const int near_toolbar = RectIn(main, toolbar).right + 20;
+  Drag(main, {d.left + 3, d.top + 20}, {near_toolbar, d.top + 20},
+       [&] { return std::abs(left_of(divider) - near_toolbar) <= 1; });
   EXPECT_TRUE(WaitFor([&] { return std::abs(left_of(divider) - RectIn(main, toolbar).right) <= 1; }))
       << left_of(divider);
   // And out again, far enough to stay.
   d = RectIn(main, divider);
-  Drag(main, {d.left + 3, d.top + 20}, {d.left + 203, d.top + 20});
+  Drag(main, {d.left + 3, d.top + 20}, {d.left + 203, d.top + 20},
+       [&] { return std::abs(left_of(divider) - (d.left + 203)) <= 1; });
   EXPECT_TRUE(WaitFor([&] { return std::abs(left_of(divider) - (d.left + 203)) <= 1; }))
       << left_of(divider);
   d = RectIn(main, divider);
