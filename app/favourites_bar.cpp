@@ -1,5 +1,7 @@
 #include "app/favourites_bar.h"
 
+#include <algorithm>
+
 #include "platform/wstr.h"
 
 namespace zel {
@@ -42,6 +44,9 @@ FavouritesBar::FavouritesBar(HWND toolbar, HWND label, HIMAGELIST pictures, UINT
   SendMessageW(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(pictures_));
   // Captions sit beside the pictures, one line each.
   SendMessageW(toolbar_, TB_SETMAXTEXTROWS, 1, 0);
+  const DWORD padding = static_cast<DWORD>(SendMessageW(toolbar_, TB_GETPADDING, 0, 0));
+  pad_x_ = LOWORD(padding);
+  pad_y_ = HIWORD(padding);
   // Before any settings are read the first four buttons invite a
   // registration.
   for (int i = 0; i < 4; ++i) tips_[static_cast<std::size_t>(i)] = WideUtf8("[CTRL+Lクリック]で登録");
@@ -137,10 +142,50 @@ void FavouritesBar::SetPictures(HIMAGELIST pictures) {
   Show();
 }
 
+void FavouritesBar::FitHeight(int available) {
+  if (available == fitted_for_ || available <= 0) return;
+  fitted_for_ = available;
+  ApplyHeight();
+}
+
+void FavouritesBar::ApplyHeight() {
+  int want = natural_height_;
+  if (fitted_for_ > 0 && natural_height_ * kButtons > fitted_for_) {
+    // The least a button needs: its picture or a line of its caption,
+    // whichever is taller, and a pixel above and below for the frame.
+    int picture = 0, unused = 0;
+    if (pictures_) ImageList_GetIconSize(pictures_, &unused, &picture);
+    int line = 0;
+    if (HDC dc = GetDC(toolbar_)) {
+      HGDIOBJ old =
+          SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(toolbar_, WM_GETFONT, 0, 0)));
+      TEXTMETRICW tm{};
+      if (GetTextMetricsW(dc, &tm)) line = tm.tmHeight;
+      SelectObject(dc, old);
+      ReleaseDC(toolbar_, dc);
+    }
+    want = std::min(natural_height_,
+                    std::max(fitted_for_ / kButtons, std::max(picture, line) + 2));
+  }
+  const DWORD size = static_cast<DWORD>(SendMessageW(toolbar_, TB_GETBUTTONSIZE, 0, 0));
+  if (want > 0 && HIWORD(size) != want) {
+    // The toolbar keeps a button at least as tall as its picture and
+    // padding.
+    int picture = 0, unused = 0;
+    if (pictures_) ImageList_GetIconSize(pictures_, &unused, &picture);
+    SendMessageW(toolbar_, TB_SETPADDING, 0,
+                 MAKELPARAM(pad_x_, std::min(pad_y_, std::max(0, want - picture))));
+    SendMessageW(toolbar_, TB_SETBUTTONSIZE, 0, MAKELPARAM(LOWORD(size), want));
+    InvalidateRect(toolbar_, nullptr, TRUE);
+  }
+}
+
 // The buttons are made anew: the toolbar measures its one button width (the
 // widest caption) only when buttons are added.
 void FavouritesBar::Show() {
   SendMessageW(toolbar_, WM_SETREDRAW, FALSE, 0);
+  // Measured with the usual padding; a short column takes some of it back.
+  SendMessageW(toolbar_, TB_SETPADDING, 0, MAKELPARAM(pad_x_, pad_y_));
   while (SendMessageW(toolbar_, TB_BUTTONCOUNT, 0, 0) > 0)
     SendMessageW(toolbar_, TB_DELETEBUTTON, 0, 0);
   // The column is at least as wide as its heading, so the heading can be
@@ -159,6 +204,9 @@ void FavouritesBar::Show() {
     tb[k].iString = reinterpret_cast<INT_PTR>(captions_[k].c_str());
   }
   SendMessageW(toolbar_, TB_ADDBUTTONSW, tb.size(), reinterpret_cast<LPARAM>(tb.data()));
+  natural_height_ =
+      HIWORD(static_cast<DWORD>(SendMessageW(toolbar_, TB_GETBUTTONSIZE, 0, 0)));
+  ApplyHeight();
   SendMessageW(toolbar_, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(toolbar_, nullptr, TRUE);
 }

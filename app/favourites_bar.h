@@ -48,6 +48,11 @@ class FavouritesBar {
   // with them and with the label's new font.
   void SetPictures(HIMAGELIST pictures);
 
+  // Makes the buttons no taller than `available` pixels of column allow
+  // for 20, down to the height of a picture or a caption: in a shorter
+  // window all 20 stay in sight and readable.
+  void FitHeight(int available);
+
  private:
   void Show();
 
@@ -55,6 +60,10 @@ class FavouritesBar {
   HIMAGELIST pictures_;
   UINT first_command_;
   HWND label_tip_ = nullptr;
+  void ApplyHeight();
+  int pad_x_ = 0, pad_y_ = 0;  // the toolbar's own padding
+  int natural_height_ = 0;  // as the toolbar measures its buttons
+  int fitted_for_ = 0;      // the column's height, once it is known
   std::vector<ToolButtonSetting> buttons_;
   std::array<std::wstring, kButtons> tips_;
   std::array<std::wstring, kButtons> captions_;

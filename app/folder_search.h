@@ -46,6 +46,9 @@ class FolderSearchRunner : private SearchObserver {
   // The window's timer that goes on showing what was found: a timer comes
   // only when no input waits, so the user goes first.
   static constexpr UINT_PTR kShowTimer = 0x5EA7;
+  // Runs while a search does: a search held up in one folder (a slow
+  // network share) posts nothing, and the panel must still say where it is.
+  static constexpr UINT_PTR kProgressTimer = 0x5EA8;
 
   // Starts the search of `start` for the filter index at once.
   FolderSearchRunner(HWND notify, WPARAM serial, std::unique_ptr<FolderSource> source,

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <map>
 
+#include "app/favourites_bar.h"
 #include "app/varnik_window.h"
 #include "platform/winops.h"
 
@@ -85,6 +86,12 @@ void VarnikWindow::ArrangePanes() {
   if (layout.stored) {
     settings_.Frame2left = static_cast<float>(layout.Frame2left);
     settings_.Frame3Top = static_cast<float>(layout.Frame3Top);
+  }
+  if (favourites_) {
+    RECT bar;
+    GetWindowRect(Toolbar1, &bar);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&bar), 2);
+    favourites_->FitHeight(rc.bottom - bar.top);
   }
   InvalidateRect(Toolbar1, nullptr, TRUE);
   // The heading is centred: a new width moves all of its text.

@@ -130,6 +130,7 @@ void VarnikWindow::SearchFolders(const std::string& start, bool tree_was_reset) 
     return;  // no thread to run it on: nothing was started
   }
   SetCtlTextU(Text1, "ファイル検索中...");
+  SetTimer(hwnd_, FolderSearchRunner::kProgressTimer, 250, nullptr);
   SendMessageW(Text1, EM_SETLIMITTEXT, 0, 0);  // as long as the found folders need
   if (PointerOver(hwnd_)) SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
 }
@@ -203,6 +204,7 @@ void VarnikWindow::FinishSearch() {
   ShowSearchProgress(true);
   const SearchSummary summary = search_->Take(0).summary;
   search_.reset();
+  KillTimer(hwnd_, FolderSearchRunner::kProgressTimer);
   if (PointerOver(hwnd_)) SetCursor(LoadCursorW(nullptr, IDC_ARROW));
   SetInfoPanel(SBar1, L"");
   const std::string end =

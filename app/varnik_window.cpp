@@ -152,8 +152,8 @@ LRESULT VarnikWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       OnSearchMessage(msg, wp);
       return 0;
     case WM_TIMER:
-      if (wp == FolderSearchRunner::kShowTimer) {
-        KillTimer(hwnd_, wp);
+      if (wp == FolderSearchRunner::kShowTimer || wp == FolderSearchRunner::kProgressTimer) {
+        if (wp == FolderSearchRunner::kShowTimer) KillTimer(hwnd_, wp);
         if (search_) OnSearchMessage(FolderSearchRunner::kProgressMessage, search_->serial());
         return 0;
       }

@@ -72,6 +72,17 @@ int TextWidth(HWND h, const std::wstring& text) {
   return size.cx;
 }
 
+// The height of a line in the control's font, in pixels.
+int TextHeight(HWND h) {
+  HDC dc = GetDC(h);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)));
+  TEXTMETRICW tm{};
+  GetTextMetricsW(dc, &tm);
+  SelectObject(dc, old);
+  ReleaseDC(h, dc);
+  return tm.tmHeight;
+}
+
 TEST_F(TreeFixture, CtrlRegistersShiftFreesAndAClickJumpsToTheFolderAndType) {
   MakeQualifying(files / "a", "a.bat");
   WriteBytes(files / "a" / "a.jwf", J("環境Ａ\r\n"));
@@ -92,6 +103,32 @@ TEST_F(TreeFixture, CtrlRegistersShiftFreesAndAClickJumpsToTheFolderAndType) {
   EXPECT_GE(RectOf(w.Label6).right - RectOf(w.Label6).left, heading);
   EXPECT_LE(RectOf(w.Toolbar1).right, RectOf(w.TreeView1).left);
   EXPECT_EQ(SendMessageW(w.Toolbar1, TB_BUTTONCOUNT, 0, 0), kToolButtonCount);
+  // The heading shows both its lines, and the 20 buttons, free ones
+  // included, stand in one column inside the window, each tall enough for
+  // a caption.
+  EXPECT_EQ(Text(w.Label6), WideUtf8("お気に入り\r\nフォルダ"));
+  const int line = TextHeight(w.Label6);
+  EXPECT_GE(RectOf(w.Label6).bottom - RectOf(w.Label6).top, 2 * line);
+  EXPECT_LE(RectOf(w.Label6).bottom, RectOf(w.Toolbar1).top + 1);
+  RECT client{};
+  GetClientRect(w.hwnd(), &client);
+  MapWindowPoints(w.hwnd(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+  RECT previous{};
+  for (int i = 0; i < kToolButtonCount; ++i) {
+    SCOPED_TRACE(i);
+    RECT r{};
+    ASSERT_TRUE(SendMessageW(w.Toolbar1, TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&r)));
+    MapWindowPoints(w.Toolbar1, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_GE(r.bottom - r.top, TextHeight(w.Toolbar1));
+    EXPECT_LE(r.bottom, RectOf(w.Toolbar1).bottom);
+    EXPECT_LE(r.bottom, client.bottom);
+    if (i > 0) {
+      EXPECT_EQ(r.left, previous.left);
+      EXPECT_GE(r.top, previous.bottom);
+    }
+    previous = r;
+  }
+  EXPECT_TRUE(SaveWindowPng(w.hwnd(), WinePath(ZEL_SHOT_DIR "/favourites_free.png")));
   EXPECT_EQ(Tip(w, 0), WideUtf8("[CTRL+Lクリック]で登録"));
 
   ASSERT_NO_FATAL_FAILURE(ClickItem(w, ItemAt(w.TreeView1, CacheLine(files / "a"))));

@@ -171,6 +171,12 @@ TEST_F(TreeFixture, EscStopsASearchKeepsWhatItFoundAndASecondSearchWaits) {
   Command(w, kCmdChildfoldaseek);
   ASSERT_TRUE(PumpUntil(w, [&] { return gate.reached.load() && Lines(Text(w.Text1)).size() >= 4; }));
   ASSERT_TRUE(w.searching());
+  // The panel says how many folders were read and found, and which one is
+  // read now, while the search is held there.
+  EXPECT_TRUE(PumpUntil(w, [&] {
+    const std::wstring info = PanelOf(w.SBar1, 1).text;
+    return info.rfind(WideUtf8("読込 3 / 該当 3  ") + Text(w.txt_gai) + L"\\", 0) == 0;
+  })) << Narrow(PanelOf(w.SBar1, 1).text);
   const std::vector<std::wstring> before = TreePaths(w.TreeView1);
   ASSERT_GE(before.size(), 2u);
 
