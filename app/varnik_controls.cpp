@@ -2,6 +2,8 @@
 // image lists and fonts.
 #include <windowsx.h>
 
+#include "app/favourites_bar.h"
+#include "app/folder_tree_pane.h"
 #include "app/resource.h"
 #include "app/varnik_window.h"
 #include "app/win_text.h"
@@ -80,8 +82,10 @@ void VarnikWindow::CreateControls() {
   place(drvList, {0, 1155, 2790, 3000});
   Label6 = MakeChild(hwnd_, 0, L"STATIC", L"", WS_VISIBLE | SS_CENTER | SS_NOTIFY, -1, inst);
   place(Label6, {0, 1470, 600, 450});
+  // Raised buttons, not flat ones: a free button has neither picture nor
+  // caption, and must still be seen as a button one can click.
   Toolbar1 = MakeChild(hwnd_, 0, TOOLBARCLASSNAMEW, L"",
-                       WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_LIST | TBSTYLE_TOOLTIPS |
+                       WS_VISIBLE | TBSTYLE_LIST | TBSTYLE_TOOLTIPS |
                            TBSTYLE_WRAPABLE | CCS_VERT | CCS_NORESIZE | CCS_NOPARENTALIGN |
                            CCS_NODIVIDER,
                        kIdToolbar1, inst);
@@ -127,7 +131,8 @@ void VarnikWindow::CreateControls() {
 
   ApplyUiFont();
   CreateImageLists();
-  FillToolbar();
+  tree_pane_ = std::make_unique<FolderTreePane>(TreeView1);
+  favourites_ = std::make_unique<FavouritesBar>(Toolbar1, Label6, ImageList3, kCmdToolButtonFirst);
 }
 
 void VarnikWindow::PlaceDesignControls() {
@@ -191,38 +196,6 @@ void VarnikWindow::CreateImageLists() {
       LoadImageW(instance_, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, big, big, LR_DEFAULTCOLOR)));
   for (HIMAGELIST l : old_lists)
     if (l) ImageList_Destroy(l);
-}
-
-void VarnikWindow::FillToolbar() {
-  SendMessageW(Toolbar1, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-  SendMessageW(Toolbar1, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(ImageList3));
-  // Captions sit beside the pictures, one line each.
-  SendMessageW(Toolbar1, TB_SETMAXTEXTROWS, 1, 0);
-  // Before any settings are read the first four buttons invite a
-  // registration.
-  for (int i = 0; i < 4; ++i) tool_tips_[i] = WideUtf8("[CTRL+Lクリック]で登録");
-  ShowToolButtons();
-}
-
-// The buttons are made anew from the settings' captions and pictures: the
-// toolbar measures its one button width (the widest caption) only when
-// buttons are added.
-void VarnikWindow::ShowToolButtons() {
-  while (SendMessageW(Toolbar1, TB_BUTTONCOUNT, 0, 0) > 0)
-    SendMessageW(Toolbar1, TB_DELETEBUTTON, 0, 0);
-  std::array<std::wstring, kToolButtonCount> captions;
-  std::array<TBBUTTON, kToolButtonCount> buttons{};
-  for (int i = 0; i < kToolButtonCount; ++i) {
-    const ToolButtonSetting* b =
-        i < static_cast<int>(settings_.Tools.size()) ? &settings_.Tools[i] : nullptr;
-    captions[i] = b && !b->caption.empty() ? Wide(b->caption) : L" ";
-    buttons[i].iBitmap = b && b->image > 0 && b->image <= 7 ? b->image - 1 : I_IMAGENONE;
-    buttons[i].idCommand = kCmdToolButtonFirst + i;
-    buttons[i].fsState = TBSTATE_ENABLED | TBSTATE_WRAP;
-    buttons[i].fsStyle = BTNS_BUTTON;
-    buttons[i].iString = reinterpret_cast<INT_PTR>(captions[i].c_str());
-  }
-  SendMessageW(Toolbar1, TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
 }
 
 void VarnikWindow::CreateMenus() {

@@ -1,6 +1,7 @@
 // The main window moved to a monitor of another DPI: everything the window
 // keeps in twips and points is shown at the new DPI, so it looks the same
 // size to the user.
+#include "app/favourites_bar.h"
 #include "app/varnik_window.h"
 
 namespace zel {
@@ -23,7 +24,7 @@ void VarnikWindow::OnDpiChanged(int dpi, const RECT* suggested) {
     SendMessageW(Command3, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
     // The toolbar measures its buttons (pictures, captions) when they are
     // added.
-    ShowToolButtons();
+    favourites_->SetPictures(ImageList3);
     PlaceDesignControls();
     for (int i = 0; i < 3; ++i) ListView_SetColumnWidth(ListView1, i, widths[i]);
   }

@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "app/favourites_bar.h"
 #include "app/resource.h"
 #include "app/varnik_window.h"
 #include "app/win_text.h"
@@ -76,6 +77,8 @@ void VarnikWindow::LoadSequence() {
   frame3_top_ = settings_.Frame3Top;
 
   SetCtlTextU(Label6, "お気に入り\r\nフォルダ");
+  // After the heading: the column is made at least as wide as it.
+  favourites_->Load(settings_.Tools);
   SetCtlTextU(Text1,
               "お気に入りフォルダは、\r\n[登録:Ctrl+マウスLクリック]\r\n[解除:Shift+マウスLクリック]");
 
@@ -203,12 +206,6 @@ void VarnikWindow::LoadSettings() {
   ApplyFonts();
   Button_SetCheck(chk_smenu, settings_.foldermove ? BST_CHECKED : BST_UNCHECKED);
   SetCtlText(Text_edit, settings_.editor);
-
-  for (int i = 0; i < kToolButtonCount; ++i) {
-    const ToolButtonSetting& b = settings_.Tools[i];
-    if (!b.tooltip.empty() || !b.key.empty()) tool_tips_[i] = Wide(b.tooltip);
-  }
-  ShowToolButtons();
 }
 
 void VarnikWindow::ApplyColumnLayout() {
@@ -231,6 +228,7 @@ void VarnikWindow::GatherLiveSettings() {
   s.jwwfolder = GetCtlText(Txt_jww);
   s.gaihenfolder = GetCtlText(txt_gai);
   s.foldermove = Button_GetCheck(chk_smenu) == BST_CHECKED ? 1 : 0;
+  s.Tools = favourites_->buttons();
   s.win = IsIconic(hwnd_) ? 1 : IsZoomed(hwnd_) ? 2 : 0;
   // A minimised or maximised window is saved with its normal position, so
   // restoring it later finds the place the user chose.
@@ -300,6 +298,8 @@ void VarnikWindow::CloseByBootMode() {
 void VarnikWindow::Unload() {
   if (unloading_ || !hwnd_) return;
   unloading_ = true;
+  // A search that still runs keeps what it found, as when it is stopped.
+  StopSearch();
   SetCurrentFolder(program_folder_);
   Savecfg();
   frmtask_.reset();
@@ -312,6 +312,7 @@ void VarnikWindow::SelectFilter(int index) {
 }
 
 void VarnikWindow::OnFilterChange() {
+  related_file_list_.clear();
   const int index = FilterIndex();
   static const char* kFolderLabels[3] = {"外部変形フォルダ", "環境設定フォルダ", "ＪＷＬフォルダ"};
   ShowWindow(Com_jwwinjwf, index == 1 ? SW_SHOW : SW_HIDE);
@@ -321,8 +322,11 @@ void VarnikWindow::OnFilterChange() {
   SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
   SendMessageW(Command3, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
-  LoadTreeCache();
-  if (!IsLoading) RefreshFileList();
+  // While the window loads, the tree is loaded once the drive is known too.
+  if (!IsLoading) {
+    LoadTreeCache();
+    RefreshFileList();
+  }
 }
 
 void VarnikWindow::OnJwwFolderChange() {

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <map>
 
+#include "app/favourites_bar.h"
 #include "app/varnik_window.h"
 #include "platform/winops.h"
 
@@ -86,7 +87,15 @@ void VarnikWindow::ArrangePanes() {
     settings_.Frame2left = static_cast<float>(layout.Frame2left);
     settings_.Frame3Top = static_cast<float>(layout.Frame3Top);
   }
+  if (favourites_) {
+    RECT bar;
+    GetWindowRect(Toolbar1, &bar);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&bar), 2);
+    favourites_->FitHeight(rc.bottom - bar.top);
+  }
   InvalidateRect(Toolbar1, nullptr, TRUE);
+  // The heading is centred: a new width moves all of its text.
+  InvalidateRect(Label6, nullptr, TRUE);
 }
 
 void VarnikWindow::ApplyPaneOps(const PaneLayout& layout) {

@@ -4,6 +4,9 @@
 
 #include <windowsx.h>
 
+#include "app/favourites_bar.h"
+#include "app/folder_search.h"
+#include "app/folder_tree_pane.h"
 #include "app/varnik_window.h"
 #include "app/win_text.h"
 #include "core/envcomment.h"
@@ -66,6 +69,7 @@ VarnikWindow::VarnikWindow(std::string arguments, std::string program_folder)
     : arguments_(std::move(arguments)), program_folder_override_(std::move(program_folder)) {}
 
 VarnikWindow::~VarnikWindow() {
+  search_.reset();  // stops the worker before the window it reports to goes
   if (hwnd_) DestroyWindow(hwnd_);
   frmtask_.reset();
   if (context) {
@@ -146,6 +150,25 @@ LRESULT VarnikWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       hwnd_ = nullptr;
       PostQuitMessage(0);
       return 0;
+    case FolderSearchRunner::kProgressMessage:
+    case FolderSearchRunner::kDoneMessage:
+      OnSearchMessage(msg, wp);
+      return 0;
+    case WM_TIMER:
+      if (wp == FolderSearchRunner::kShowTimer || wp == FolderSearchRunner::kProgressTimer) {
+        if (wp == FolderSearchRunner::kShowTimer) KillTimer(hwnd_, wp);
+        if (search_) OnSearchMessage(FolderSearchRunner::kProgressMessage, search_->serial());
+        return 0;
+      }
+      break;
+    case WM_SETCURSOR:
+      // While a search runs the window still answers: the pointer says
+      // both.
+      if (search_ && LOWORD(lp) == HTCLIENT) {
+        SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
+        return TRUE;
+      }
+      break;
     case WM_DPICHANGED:
       OnDpiChanged(HIWORD(wp), reinterpret_cast<const RECT*>(lp));
       return 0;
@@ -154,9 +177,28 @@ LRESULT VarnikWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void VarnikWindow::OnCommand(UINT id, UINT code, HWND ctl) {
+  if (id >= kCmdToolButtonFirst && id < kCmdToolButtonFirst + kToolButtonCount) {
+    OnShortcutClick(static_cast<int>(id - kCmdToolButtonFirst));
+    return;
+  }
   if (ctl == nullptr || code == BN_CLICKED) {
     if (OnFileCommand(id)) return;
     switch (id) {
+      case kCmdFolderseek:
+        if (search_) return;  // one search at a time
+        ResetFolderTree();
+        SearchFolders(tree_pane_->drive(), true);
+        return;
+      case kCmdChildfoldaseek:
+        if (search_) return;
+        SearchFolders(current_folder_, false);
+        return;
+      case kCmdFoldel:
+        HideFolder();
+        return;
+      case kCmdFoldaopen:
+        OpenFolderInShell();
+        return;
       case kCmdEndd:
         Unload();
         return;
@@ -187,7 +229,11 @@ void VarnikWindow::OnCommand(UINT id, UINT code, HWND ctl) {
         return;
       case kIdCommand1:
       case IDCANCEL:
-        CloseByBootMode();
+        // During a search the cancel button stops the search.
+        if (search_)
+          StopSearch();
+        else
+          CloseByBootMode();
         return;
       case kIdCommand3:
         SelectFilter((FilterIndex() + 1) % 3);
@@ -197,6 +243,10 @@ void VarnikWindow::OnCommand(UINT id, UINT code, HWND ctl) {
   switch (id) {
     case kIdCombo1:
       if (code == CBN_SELCHANGE) OnFilterChange();
+      return;
+    case kIdDrvList:
+      if (code == CBN_SELCHANGE) OnDriveChange();
+      if (code == CBN_DROPDOWN) FillDriveList();  // a card or share that came since
       return;
     case kIdTxtJww:
       if (code == EN_CHANGE) OnJwwFolderChange();
@@ -212,14 +262,8 @@ void VarnikWindow::OnCommand(UINT id, UINT code, HWND ctl) {
 }
 
 LRESULT VarnikWindow::OnNotify(NMHDR* hdr) {
-  if (hdr->code == TTN_GETDISPINFOW) {
-    auto* info = reinterpret_cast<NMTTDISPINFOW*>(hdr);
-    int index = static_cast<int>(hdr->idFrom) - kCmdToolButtonFirst;
-    if (index >= 0 && index < kToolButtonCount) {
-      info->lpszText = const_cast<wchar_t*>(tool_tips_[index].c_str());
-      return 0;
-    }
-  }
+  LRESULT answer = 0;
+  if (favourites_ && favourites_->OnNotify(hdr, answer)) return answer;
   if (hdr->hwndFrom == ListView1) {
     switch (hdr->code) {
       case NM_CLICK:
@@ -242,11 +286,8 @@ LRESULT VarnikWindow::OnNotify(NMHDR* hdr) {
     if (reinterpret_cast<NMMOUSE*>(hdr)->dwItemSpec == 0) OnDisplayModePanel();
     return 0;
   }
-  if (hdr->hwndFrom == TreeView1 && hdr->code == NM_RCLICK) {
-    POINT pt;
-    GetCursorPos(&pt);
-    if (UINT cmd = ShowPopupMenu(tree, TPM_RIGHTBUTTON, pt.x, pt.y, hwnd_))
-      SendMessageW(hwnd_, WM_COMMAND, MAKEWPARAM(cmd, 0), 0);
+  if (hdr->hwndFrom == TreeView1) {
+    OnTreeNotify(hdr);
     return 0;
   }
   return 0;
@@ -264,7 +305,13 @@ bool VarnikWindow::PreTranslate(MSG& msg) {
       for (HWND box : {Combo1, drvList})
         if (focus && IsDescendant(box, focus) && SendMessageW(box, CB_GETDROPPEDSTATE, 0, 0))
           return false;
-      if (msg.message == WM_KEYDOWN) CloseByBootMode();
+      // During a search Esc stops the search, and the window stays.
+      if (msg.message == WM_KEYDOWN) {
+        if (search_)
+          StopSearch();
+        else
+          CloseByBootMode();
+      }
       return true;
     }
     if (vk == VK_TAB && msg.message == WM_KEYDOWN)

@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/folder_search.h"
 #include "app/pane_drag.h"
 #include "core/filelist.h"
 #include "core/listorder.h"
@@ -27,6 +28,8 @@
 
 namespace zel {
 
+class FavouritesBar;
+class FolderTreePane;
 class TrayWindow;
 struct TrayHost;
 enum class CommentMode;
@@ -140,6 +143,12 @@ class VarnikWindow {
   // A run, an activation, a drive of Jw_cad's dialogs or a history entry's
   // re-run is under way; further requests are ignored meanwhile.
   bool busy() const { return run_guard_.busy(); }
+  // A folder search runs (on a worker thread; the window keeps answering).
+  bool searching() const { return search_ != nullptr; }
+  const FolderTreePane& tree_pane() const { return *tree_pane_; }
+  const FavouritesBar& favourites() const { return *favourites_; }
+  // The text of the tree node clicked last: a registration's caption.
+  const std::string& FolderDisplayName() const { return folder_display_name_; }
 
   // Controls, named as in the window design.
   HWND txt_gai = nullptr, Txt_jww = nullptr, Text_edit = nullptr, txtengin = nullptr;
@@ -218,8 +227,6 @@ class VarnikWindow {
   void PlaceDesignControls();
   void CreateMenus();
   void CreateImageLists();
-  void FillToolbar();
-  void ShowToolButtons();
   void ApplyFonts();
 
   // Load, save and close (varnik_load.cpp).
@@ -246,9 +253,29 @@ class VarnikWindow {
 
   // Folder tree and drives (varnik_tree.cpp).
   void FillDriveList();
-  void SelectDrive(const std::string& drive);
+  std::string DriveListDrive() const;
+  bool SelectDrive(const std::string& drive);
+  bool ChangeDrive(const std::string& drive);
+  void OnDriveChange();
+  std::string TreeDrive() const;
+  std::string TreeCachePath() const;
+  void ResetFolderTree();
   void LoadTreeCache();
   void SelectTreeNode(const std::string& key);
+  void savetree();
+  void SaveTreeTo(const std::string& path);
+  void SearchFolders(const std::string& start, bool tree_was_reset);
+  bool ShowSearchProgress(bool everything);
+  void OnSearchMessage(UINT msg, WPARAM serial);
+  void StopSearch();
+  void FinishSearch();
+  void OnTreeNotify(NMHDR* hdr);
+  void OnNodeClick(HTREEITEM item);
+  void HideFolder();
+  void OpenFolderInShell();
+
+  // The favourites column (varnik_favourites.cpp).
+  void OnShortcutClick(int index);
 
   HINSTANCE instance_ = nullptr;
   HWND hwnd_ = nullptr;
@@ -286,11 +313,17 @@ class VarnikWindow {
   bool save_failure_reported_ = false;
   double frame2_left_ = 0;  // L, twips
   double frame3_top_ = 0;   // Y3, twips
-  std::map<std::string, HTREEITEM> tree_nodes_;  // key -> node
+  std::unique_ptr<FolderTreePane> tree_pane_;
+  std::unique_ptr<FolderSearchRunner> search_;
+  WPARAM search_serial_ = 0;
+  SearchShown search_shown_;
+  bool tree_save_failure_reported_ = false;
+  bool tree_selected_by_mouse_ = false;
+  std::string folder_display_name_;
+  std::unique_ptr<FavouritesBar> favourites_;
   HIMAGELIST ImageList1 = nullptr, ImageList2 = nullptr, ImageList3 = nullptr;
   UniqueFont tree_font_, list_font_, come_font_, ui_font_;
   UniqueIcon icons_[3];  // window icons per filter
-  std::array<std::wstring, kToolButtonCount> tool_tips_;
   std::unique_ptr<TrayWindow> frmtask_;
   std::vector<std::pair<HWND, TwipRect>> design_places_;
   std::unique_ptr<PaneDrag> pane_drag_;

@@ -7,6 +7,9 @@
 
 #include "core/text.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
 #ifndef _WIN32
 #include <cerrno>
 #include <fcntl.h>
@@ -130,6 +133,50 @@ std::unique_ptr<OpenedFile> StdFileSystem::OpenRead(const std::string& path) {
   file->modified = {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
   return file;
 #endif
+}
+
+namespace {
+
+bool EndsWithNoCase(const std::string& name, const std::string& ext) {
+  return name.size() >= ext.size() && AsciiUpper(name.substr(name.size() - ext.size())) ==
+                                          AsciiUpper(ext);
+}
+
+bool IsHidden([[maybe_unused]] const fs::path& p, const std::string& name) {
+#ifdef _WIN32
+  DWORD a = GetFileAttributesW(p.wstring().c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+#else
+  return !name.empty() && name[0] == '.';
+#endif
+}
+
+}  // namespace
+
+ListResult StdFolderSource::ListFolder(const std::string& folder, const std::string& extension,
+                                       std::vector<FolderEntry>& folders,
+                                       std::vector<DirEntry>& files) {
+  std::error_code ec;
+  fs::directory_iterator it(PathFromCp932(NativePath(folder)), ec);
+  if (ec) return ListResult::kUnreadable;
+  for (const auto& e : it) {
+    const std::string name = Cp932FromPath(e.path().filename());
+    if (name.empty()) continue;
+    const bool hidden = IsHidden(e.path(), name);
+    if (e.is_directory(ec)) {
+      folders.push_back({name, hidden});
+    } else if (e.is_regular_file(ec) && !hidden && EndsWithNoCase(name, extension)) {
+      files.push_back({name, false, 0});
+    }
+  }
+  return ListResult::kOk;
+}
+
+std::unique_ptr<ByteSource> StdFolderSource::OpenRead(const std::string& path) {
+  StdFileSystem files;
+  std::unique_ptr<OpenedFile> f = files.OpenRead(path);
+  if (!f) return nullptr;
+  return std::move(f->bytes);
 }
 
 }  // namespace zel::test

@@ -143,6 +143,94 @@ std::vector<std::vector<std::wstring>> ListViewRows(HWND list, int columns) {
   return rows;
 }
 
+namespace {
+
+// A block of memory in another process, freed with the object.
+class RemoteBlock {
+ public:
+  RemoteBlock(HWND owner, SIZE_T size) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(owner, &pid);
+    proc_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (proc_)
+      at_ = static_cast<char*>(
+          VirtualAllocEx(proc_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  }
+  ~RemoteBlock() {
+    if (at_) VirtualFreeEx(proc_, at_, 0, MEM_RELEASE);
+    if (proc_) CloseHandle(proc_);
+  }
+  RemoteBlock(const RemoteBlock&) = delete;
+  RemoteBlock& operator=(const RemoteBlock&) = delete;
+  char* at() const { return at_; }
+  void Put(SIZE_T offset, const void* data, SIZE_T n) {
+    WriteProcessMemory(proc_, at_ + offset, data, n, nullptr);
+  }
+  void Get(SIZE_T offset, void* data, SIZE_T n) {
+    ReadProcessMemory(proc_, at_ + offset, data, n, nullptr);
+  }
+
+ private:
+  HANDLE proc_ = nullptr;
+  char* at_ = nullptr;
+};
+
+void CollectRemote(HWND tree, RemoteBlock& mem, HTREEITEM first, const std::wstring& above,
+                   std::vector<RemoteTreeItem>& out) {
+  constexpr SIZE_T kText = 1024;
+  for (HTREEITEM i = first; i;
+       i = reinterpret_cast<HTREEITEM>(
+           SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(i)))) {
+    TVITEMW tv{};
+    tv.mask = TVIF_TEXT | TVIF_HANDLE;
+    tv.hItem = i;
+    tv.pszText = reinterpret_cast<wchar_t*>(mem.at() + sizeof(TVITEMW));
+    tv.cchTextMax = kText;
+    mem.Put(0, &tv, sizeof tv);
+    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(mem.at()));
+    std::wstring text(kText, L'\0');
+    mem.Get(sizeof(TVITEMW), text.data(), kText * sizeof(wchar_t));
+    text.resize(wcsnlen(text.c_str(), kText));
+    RECT r{};
+    *reinterpret_cast<HTREEITEM*>(&r) = i;
+    mem.Put(0, &r, sizeof r);
+    SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(mem.at()));
+    mem.Get(0, &r, sizeof r);
+    const std::wstring path = above.empty() ? text : above + L"\\" + text;
+    out.push_back({i, path, r});
+    CollectRemote(tree, mem,
+                  reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD,
+                                                           reinterpret_cast<LPARAM>(i))),
+                  path, out);
+  }
+}
+
+}  // namespace
+
+std::vector<RemoteTreeItem> TreeViewItems(HWND tree) {
+  std::vector<RemoteTreeItem> out;
+  RemoteBlock mem(tree, sizeof(TVITEMW) + 1024 * sizeof(wchar_t));
+  if (!mem.at()) return out;
+  CollectRemote(tree, mem,
+                reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)),
+                L"", out);
+  return out;
+}
+
+std::vector<std::wstring> ComboItems(HWND combo) {
+  // Windows copies a combo box's texts between processes itself, as it
+  // does window texts; the list view and tree view need the remote blocks.
+  std::vector<std::wstring> out;
+  const int count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    wchar_t buf[1024] = L"";
+    if (SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) < 1023)
+      SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buf));
+    out.push_back(buf);
+  }
+  return out;
+}
+
 bool SaveWindowPng(HWND h, const std::wstring& path) {
   RECT r;
   if (!GetWindowRect(h, &r)) return false;

@@ -5,6 +5,7 @@
 #ifdef _WIN32
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <chrono>
 #include <filesystem>
@@ -51,6 +52,19 @@ std::wstring WindowText(HWND h);
 // The rows of a report-style list view in another process: each row its
 // column texts.
 std::vector<std::vector<std::wstring>> ListViewRows(HWND list, int columns);
+
+// The items of a tree view in another process, in display order: each its
+// handle, its path of texts from the root (joined by "\") and the rectangle
+// of its text in the tree's client coordinates.
+struct RemoteTreeItem {
+  HTREEITEM item;
+  std::wstring path;
+  RECT text_rect;
+};
+std::vector<RemoteTreeItem> TreeViewItems(HWND tree);
+
+// The entries of a combo box in another process.
+std::vector<std::wstring> ComboItems(HWND combo);
 
 // Saves a PNG of the window as it is on the screen.
 bool SaveWindowPng(HWND h, const std::wstring& path);

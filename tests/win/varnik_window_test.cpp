@@ -10,6 +10,7 @@
 #include <cmath>
 #include <filesystem>
 #include <memory>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -191,6 +192,9 @@ TEST_F(VarnikWindowTest, Command3CyclesTheFilterAndRefillsTheList) {
                         {2, "ＪＷＬフォルダ", &layers},
                         {0, "外部変形フォルダ", &batches},
                         {1, "環境設定フォルダ", &envs}};
+  // The window's icon and the filter button's picture tell the three types
+  // apart, and are the same picture.
+  std::map<int, LRESULT> icons;
   for (const Step& step : steps) {
     SCOPED_TRACE(step.index);
     Click(w, kIdCommand3, w.Command3);
@@ -199,7 +203,17 @@ TEST_F(VarnikWindowTest, Command3CyclesTheFilterAndRefillsTheList) {
     EXPECT_EQ(Rows(w.ListView1), *step.rows);
     EXPECT_EQ(Visible(w.Com_jwwinjwf), step.index == 1);
     for (HWND h : {w.chk_smenu, w.txtengin, w.Label5}) EXPECT_EQ(Visible(h), step.index == 0);
+    const LRESULT icon = SendMessageW(w.hwnd(), WM_GETICON, ICON_BIG, 0);
+    EXPECT_NE(icon, 0);
+    EXPECT_EQ(SendMessageW(w.Command3, BM_GETIMAGE, IMAGE_ICON, 0), icon);
+    EXPECT_EQ(SendMessageW(w.hwnd(), WM_GETICON, ICON_SMALL, 0), icon);
+    if (icons.count(step.index)) EXPECT_EQ(icons[step.index], icon);
+    icons[step.index] = icon;
   }
+  ASSERT_EQ(icons.size(), 3u);
+  EXPECT_NE(icons[0], icons[1]);
+  EXPECT_NE(icons[1], icons[2]);
+  EXPECT_NE(icons[0], icons[2]);
   w.Unload();
 }
 
