@@ -2,7 +2,7 @@
 // frees the button, a plain click jumps to the button's folder and type.
 #include "app/favourites_bar.h"
 #include "app/folder_tree_pane.h"
-#include "app/ui_service.h"
+#include "platform/ui_service.h"
 #include "app/varnik_window.h"
 #include "app/win_text.h"
 #include "core/text.h"

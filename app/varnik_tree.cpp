@@ -3,7 +3,7 @@
 // opening it in the shell, and changing the drive.
 #include "app/folder_search.h"
 #include "app/folder_tree_pane.h"
-#include "app/ui_service.h"
+#include "platform/ui_service.h"
 #include "app/varnik_window.h"
 #include "app/win_text.h"
 #include "core/filelist.h"

@@ -35,7 +35,7 @@ std::wstring WinePath(const std::string& p) {
 }
 
 const char* const kProgFiles[] = {"Varnik.ini", "Taskmnu.ini", "TTemp1.bat", "TTemp2.bat",
-                                  "tree_Cb.dat"};
+                                  "tree_cbat.dat"};
 
 struct Slot {
   TempDir dir;

@@ -9,9 +9,11 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "core/envwrite.h"
+#include "core/foldertree.h"
 #include "core/settings.h"
 #include "platform/files.h"
 #include "platform/wstr.h"
@@ -39,8 +41,15 @@ Version Make(int v, const std::string& prog, const std::string& jww) {
   out.wrapper = "@REM wrapper " + tag + "\r\n";
   for (int i = 0; i < 200 * (v + 1); ++i)
     out.wrapper += "REM line " + std::to_string(i) + " of " + tag + "\r\n";
+  // The tree's cache text as the tree pane saves it.
+  FolderTree tree;
+  tree.Reset("c:");
+  const FolderKeyFunction key_of = [](const std::string& parent, const std::string& name) {
+    return std::optional<std::string>(parent + "\\" + name);
+  };
   for (int i = 0; i < 300 + 50 * v; ++i)
-    out.tree += "C:\\JWW\\GAIHEN" + tag + "\\SUB" + std::to_string(i) + "\r\n";
+    tree.AddFolderPath("c:\\JWW\\GAIHEN" + tag + "\\SUB" + std::to_string(i), key_of);
+  out.tree = tree.CacheText();
   std::string env;
   for (int i = 0; i < 4000 + 500 * v; ++i)
     env += "GCOM_" + std::to_string(i) + " = 0 0 0 0 0 " + tag + "\r\n";
@@ -68,7 +77,7 @@ int wmain(int argc, wchar_t** argv) {
     const Version& x = versions[v];
     if (!WriteFileAtomic(prog + "\\Varnik.ini", FormatSettings(x.settings))) return 4;
     if (!tray.RecordRun(x.title, x.batch, x.wrapper)) return 5;
-    if (!WriteFileAtomic(prog + "\\tree_Cb.dat", x.tree)) return 6;
+    if (!WriteFileAtomic(prog + "\\tree_cbat.dat", x.tree)) return 6;
     if (!WriteFileAtomic(jww + "\\JW_WIN.JWF", x.environment)) return 7;
   }
   return 0;

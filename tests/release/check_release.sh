@@ -72,9 +72,9 @@ mkdir -p "$inst_unix/JWF_BACKUPs"
 printf 'user settings\r\n' > "$inst_unix/Varnik.ini"
 printf 'TempbakbatNp=1\r\n' > "$inst_unix/Taskmnu.ini"
 printf '@echo off\r\n' > "$inst_unix/TTemp1.bat"
-printf 'C:\\JWW\\GAIHEN\r\n' > "$inst_unix/tree_Cb.dat"
+printf 'C:\\JWW\\GAIHEN\r\n' > "$inst_unix/tree_cbat.dat"
 printf 'backup\r\n' > "$inst_unix/JWF_BACKUPs/20261208120000.jwf"
-keep=(Varnik.ini Taskmnu.ini TTemp1.bat tree_Cb.dat JWF_BACKUPs/20261208120000.jwf)
+keep=(Varnik.ini Taskmnu.ini TTemp1.bat tree_cbat.dat JWF_BACKUPs/20261208120000.jwf)
 sums_before="$(cd "$inst_unix" && md5sum "${keep[@]}")"
 check "uninstaller ends with 0" wine "$inst\\uninstall.exe" /S
 # It runs on from a copy of itself in the temporary folder.
