@@ -15,11 +15,22 @@ namespace {
 constexpr wchar_t kPageClass[] = L"ZelvantoOptionsPage";
 
 // A tab's frame passes what its controls report on to the dialog, which
-// handles them all.
+// handles them all. A multi-line box (the added lines of tab 3) talks to
+// its parent as if that were the dialog: Esc sends WM_CLOSE, Tab sends
+// WM_NEXTDLGCTL. Left to the frame, WM_CLOSE would destroy the frame with
+// its boxes while the dialog stayed open, and OK would then save them empty.
 LRESULT CALLBACK PageProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_COMMAND || msg == WM_NOTIFY || msg == WM_VSCROLL)
-    return SendMessageW(GetParent(h), msg, wp, lp);
-  return DefWindowProcW(h, msg, wp, lp);
+  switch (msg) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_VSCROLL:
+    case WM_CLOSE:
+    case WM_NEXTDLGCTL:
+    case DM_GETDEFID:
+      return SendMessageW(GetParent(h), msg, wp, lp);
+    default:
+      return DefWindowProcW(h, msg, wp, lp);
+  }
 }
 
 void RegisterPageClass() {

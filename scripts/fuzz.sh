@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Fuzzes every reader and transformer of file and user text with libFuzzer
-# (clang, with ASan and UBSan), each for SECONDS seconds (default 60):
-#   ./scripts/fuzz.sh [SECONDS] [TARGET...]
+# (clang, with ASan and UBSan), each for SECONDS seconds (default 60), or
+# with --runs N for N executions each:
+#   ./scripts/fuzz.sh [SECONDS | --runs N] [TARGET...]
 # Each target starts from its seed corpus in fuzz/corpus/<target> and keeps
 # what it finds in build/fuzz/corpus/<target>; a crash, leak or sanitizer
 # report stops it and leaves the input in build/fuzz/crashes/. Copy such an
@@ -10,8 +11,13 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
-seconds="${1:-60}"
-shift || true
+limit=(-max_total_time=60)
+what="60 s"
+if [ "${1:-}" = --runs ]; then
+  limit=(-runs="$2"); what="$2 runs"; shift 2
+elif [ -n "${1:-}" ]; then
+  limit=(-max_total_time="$1"); what="$1 s"; shift
+fi
 
 need=(clang libclang-rt-14-dev cmake)
 missing=()
@@ -37,12 +43,12 @@ for t in "${targets[@]}"; do
   work="$build/corpus/$t"
   crashes="$build/crashes/$t/"
   mkdir -p "$work" "$crashes"
-  echo "== $t ($seconds s)"
-  if ! "$build/fuzz/$t" -max_total_time="$seconds" -print_final_stats=1 -rss_limit_mb=4096 \
+  echo "== $t ($what)"
+  if ! "$build/fuzz/$t" "${limit[@]}" -print_final_stats=1 -rss_limit_mb=4096 \
        -artifact_prefix="$crashes" "$work" "fuzz/corpus/$t" 2>"$build/$t.log"; then
     status=1
     echo "   FAILED: see $build/$t.log and $crashes"
   fi
-  grep -E '^stat::number_of_executed_units|^stat::peak_rss_mb' "$build/$t.log" | sed 's/^/   /'
+  grep -E '^stat::number_of_executed_units|^stat::peak_rss_mb|^Done [0-9]+ runs' "$build/$t.log" | sed "s/^/   /" || true
 done
 exit $status

@@ -10,6 +10,7 @@ packages=(
   wine wine64
   xvfb xauth x11-utils xdotool imagemagick
   locales fonts-ipafont-gothic
+  nsis zip unzip
 )
 
 missing=()

@@ -7,6 +7,8 @@
 #include <commctrl.h>
 
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -355,6 +357,85 @@ TEST_F(OptionsDialogTest, TheMenuOpensItModalEscCancelsAndEnterConfirms) {
     EXPECT_TRUE(enter.acted());
   }
   EXPECT_EQ(IniLines()[35], "ADDline=by enter");
+  w.Unload();
+}
+
+// Runs `then` once, `ms` milliseconds from now, from whatever message loop
+// runs then (the dialog's own).
+class Later {
+ public:
+  Later(UINT ms, std::function<void()> then) {
+    pending_ = std::move(then);
+    timer_ = SetTimer(nullptr, 0, ms, &Later::Tick);
+  }
+  ~Later() {
+    if (timer_) KillTimer(nullptr, timer_);
+    pending_ = nullptr;
+  }
+
+ private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    auto run = std::move(pending_);
+    pending_ = nullptr;
+    if (run) run();
+  }
+  static inline std::function<void()> pending_;
+  UINT_PTR timer_ = 0;
+};
+
+TEST_F(OptionsDialogTest, KeysInTheAddedLinesBoxActOnTheDialog) {
+  Settings s = Prepared();
+  s.ADDline = "S_comm_9 = 1 vbCrlf END2";
+  s.Scomm49 = "7 ";
+  WriteIni(s);
+  const std::string before = ReadBytes(ini());
+  VarnikWindow w(ProgramPath(files), prog_arg());
+  ASSERT_NO_FATAL_FAILURE(Start(w));
+
+  // Tab leaves the multi-line box for the next control instead of staying.
+  HWND dialog = nullptr;
+  bool left_box = false;
+  std::unique_ptr<Later> check;
+  {
+    NextDialog tab([&](HWND d) {
+      dialog = d;
+      ClickTab(Descendant(d, kIdOptTabStrip1), 2);
+      HWND box = Descendant(d, kIdOptText3);
+      SetFocus(box);
+      PostMessageW(box, WM_KEYDOWN, VK_TAB, 0);
+      check = std::make_unique<Later>(500, [&, d, box] {
+        left_box = GetFocus() != box && IsChild(d, GetFocus());
+        Press(Descendant(d, kIdOptCmdCancel));
+      });
+    });
+    SendMessageW(w.hwnd(), WM_COMMAND, MAKEWPARAM(kCmdMnuOption, 0), 0);
+    EXPECT_TRUE(tab.acted());
+  }
+  EXPECT_TRUE(left_box) << "Tab stayed in the added lines box";
+
+  // Esc in the box cancels the whole dialog; the box's tab is not torn
+  // out of a dialog that stays open to save it empty.
+  bool still_open = false;
+  {
+    NextDialog esc([&](HWND d) {
+      dialog = d;
+      ClickTab(Descendant(d, kIdOptTabStrip1), 2);
+      HWND box = Descendant(d, kIdOptText3);
+      SetFocus(box);
+      PostMessageW(box, WM_KEYDOWN, VK_ESCAPE, 0);
+      check = std::make_unique<Later>(1500, [&, d] {
+        if (!IsWindow(d)) return;
+        still_open = true;
+        Press(Descendant(d, kIdOptCmdOK));
+      });
+    });
+    SendMessageW(w.hwnd(), WM_COMMAND, MAKEWPARAM(kCmdMnuOption, 0), 0);
+    EXPECT_TRUE(esc.acted());
+  }
+  check.reset();
+  EXPECT_FALSE(still_open) << "Esc in the added lines box left the dialog open";
+  EXPECT_EQ(ReadBytes(ini()), before);
   w.Unload();
 }
 
