@@ -36,6 +36,7 @@ FolderSearchRunner::FolderSearchRunner(HWND notify, WPARAM serial,
       state_.folders_read = summary.folders_read;
       state_.folders_found = summary.folders_found;
     }
+    ended_.notify_all();
     PostMessageW(notify_, kDoneMessage, serial_, 0);
   });
 }
@@ -52,6 +53,20 @@ void FolderSearchRunner::Cancel() {
 
 void FolderSearchRunner::Wait() {
   if (worker_.joinable()) worker_.join();
+}
+
+bool FolderSearchRunner::WaitFor(std::chrono::milliseconds bound) {
+  {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (!ended_.wait_for(lock, bound, [this] { return state_.done; })) return false;
+  }
+  Wait();  // the worker only posts its message after this point
+  return true;
+}
+
+bool FolderSearchRunner::Finished() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return state_.done;
 }
 
 FolderSearchRunner::Progress FolderSearchRunner::Take(std::size_t most) {

@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -63,6 +64,10 @@ class FolderSearchRunner : private SearchObserver {
   void Cancel();
   // Waits for the worker to end (after Cancel, or for a done message).
   void Wait();
+  // Waits at most `bound` for the worker to end; true when it has. A read
+  // held up by a stalled network drive may not end when asked to.
+  bool WaitFor(std::chrono::milliseconds bound);
+  bool Finished();
 
   struct Progress {
     std::vector<std::string> found;  // handed over by this Take
@@ -90,6 +95,7 @@ class FolderSearchRunner : private SearchObserver {
   std::atomic<bool> posted_{false};  // a progress message is on its way
   std::chrono::steady_clock::time_point last_post_{};
   std::mutex mutex_;
+  std::condition_variable ended_;  // state_.done became true
   Progress state_;  // guarded by mutex_
   std::deque<std::string> found_;  // guarded by mutex_
   std::thread worker_;

@@ -7,6 +7,7 @@
 #include "app/win_text.h"
 #include "core/text.h"
 #include "platform/files.h"
+#include "platform/folder_walk.h"
 
 namespace zel {
 
@@ -35,7 +36,10 @@ void VarnikWindow::OnShortcutClick(int index) {
     if (!target) return;  // a free button
     if (target->filter_index != FilterIndex()) SelectFilter(target->filter_index);
     if (!ChangeDrive(target->folder)) return;
-    const std::optional<std::string> folder = ShortFolderPath(target->folder);
+    // The folder's short form as the tree keys it (upper case; the long
+    // path where a short name is shared), so the current folder is exactly
+    // its node's key, as after a click on the node.
+    const std::optional<std::string> folder = FolderKeyPath(target->folder);
     if (!folder) return;  // gone from the disk
     if (!tree_pane_->Has(*folder)) {
       // Hidden from the tree since it was registered. The window keeps

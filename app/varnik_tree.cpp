@@ -182,7 +182,14 @@ bool VarnikWindow::ShowSearchProgress(bool everything) {
   return caught_up;
 }
 
+void VarnikWindow::DropEndedStalledSearches() {
+  std::erase_if(stalled_searches_, [](const std::unique_ptr<FolderSearchRunner>& r) {
+    return r->Finished();
+  });
+}
+
 void VarnikWindow::OnSearchMessage(UINT msg, WPARAM serial) {
+  if (msg == FolderSearchRunner::kDoneMessage) DropEndedStalledSearches();
   if (!search_ || search_->serial() != serial) return;  // left over from an earlier search
   if (msg == FolderSearchRunner::kDoneMessage) search_shown_.done = true;
   if (!ShowSearchProgress(false)) {
@@ -196,13 +203,19 @@ void VarnikWindow::OnSearchMessage(UINT msg, WPARAM serial) {
 void VarnikWindow::StopSearch() {
   if (!search_) return;
   search_->Cancel();
-  FinishSearch();
+  // A worker stops at its next folder or file at once; one held up in a
+  // stalled network drive may not, and the window does not wait for it.
+  FinishSearch(!search_->WaitFor(std::chrono::milliseconds(1000)));
 }
 
-void VarnikWindow::FinishSearch() {
-  search_->Wait();
+void VarnikWindow::FinishSearch(bool stalled) {
+  if (!stalled) search_->Wait();
   ShowSearchProgress(true);
-  const SearchSummary summary = search_->Take(0).summary;
+  SearchSummary summary = search_->Take(0).summary;
+  if (stalled) {
+    summary.end = SearchEnd::kCancelled;
+    stalled_searches_.push_back(std::move(search_));
+  }
   search_.reset();
   KillTimer(hwnd_, FolderSearchRunner::kProgressTimer);
   if (PointerOver(hwnd_)) SetCursor(LoadCursorW(nullptr, IDC_ARROW));
@@ -219,8 +232,10 @@ void VarnikWindow::FinishSearch() {
   if (summary.end == SearchEnd::kNotReady) {
     ShowMessage(hwnd_, WideUtf8("ドライブが用意できていません。"), L"Zelvanto",
                 MB_OK | MB_ICONWARNING);
-    if (summary.folders_read == 0) {
-      // Nothing was searched: the tree and its cache stay as they were.
+    // A drive lost part way leaves a part of a tree: after a reset it would
+    // take the place of a whole one, so the tree and its cache stay as they
+    // were. A search below one folder only adds to the tree, which is kept.
+    if (summary.folders_read == 0 || search_shown_.tree_was_reset) {
       if (search_shown_.tree_was_reset)
         tree_pane_->LoadCache(tree_pane_->drive(), search_shown_.cache_path);
       return;
@@ -297,7 +312,7 @@ void VarnikWindow::HideFolder() {
 void VarnikWindow::OpenFolderInShell() {
   // Opened for the user to look at; whether the shell managed is not
   // something this window can act on.
-  ShellExecuteW(hwnd_, L"explore", Wide(current_folder_).c_str(), nullptr, nullptr, SW_RESTORE);
+  ShellExecuteW(hwnd_, L"Explore", Wide(current_folder_).c_str(), nullptr, nullptr, SW_RESTORE);
 }
 
 void VarnikWindow::OnDriveChange() {

@@ -70,6 +70,14 @@ VarnikWindow::VarnikWindow(std::string arguments, std::string program_folder)
 
 VarnikWindow::~VarnikWindow() {
   search_.reset();  // stops the worker before the window it reports to goes
+  DropEndedStalledSearches();
+  // A worker still held up in a read keeps its runner: destroyed, the
+  // runner would wait for it. It reports to a window that is gone, which
+  // costs nothing, and ends with the program.
+  for (auto& stalled : stalled_searches_) {
+    stalled->Cancel();
+    if (!stalled->WaitFor(std::chrono::milliseconds(200))) (void)stalled.release();
+  }
   if (hwnd_) DestroyWindow(hwnd_);
   frmtask_.reset();
   if (context) {

@@ -268,7 +268,10 @@ class VarnikWindow {
   bool ShowSearchProgress(bool everything);
   void OnSearchMessage(UINT msg, WPARAM serial);
   void StopSearch();
-  void FinishSearch();
+  // `stalled`: the worker did not end when asked to, and is left to end
+  // by itself.
+  void FinishSearch(bool stalled = false);
+  void DropEndedStalledSearches();
   void OnTreeNotify(NMHDR* hdr);
   void OnNodeClick(HTREEITEM item);
   void HideFolder();
@@ -315,6 +318,9 @@ class VarnikWindow {
   double frame3_top_ = 0;   // Y3, twips
   std::unique_ptr<FolderTreePane> tree_pane_;
   std::unique_ptr<FolderSearchRunner> search_;
+  // Searches stopped while their worker was held up in a read that would
+  // not break off; each goes once its worker has ended.
+  std::vector<std::unique_ptr<FolderSearchRunner>> stalled_searches_;
   WPARAM search_serial_ = 0;
   SearchShown search_shown_;
   bool tree_save_failure_reported_ = false;

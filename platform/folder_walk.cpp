@@ -136,9 +136,32 @@ std::optional<std::string> FolderKeyOf(const std::string& parent_key, const std:
   return AsciiUpper(path);
 }
 
+Win32FolderSource::~Win32FolderSource() {
+  if (void* t = thread_.exchange(nullptr)) CloseHandle(t);
+}
+
+// The searching thread is the one that lists and reads; Abort, called from
+// the window's thread, breaks off the call it waits in.
+void Win32FolderSource::NoteThread() {
+  if (thread_.load()) return;
+  HANDLE mine = nullptr;
+  if (!DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &mine,
+                       THREAD_TERMINATE, FALSE, 0))
+    return;
+  void* none = nullptr;
+  if (!thread_.compare_exchange_strong(none, mine)) CloseHandle(mine);
+}
+
+void Win32FolderSource::Abort() {
+  // Nothing may be waiting; a call that has not started yet is not broken
+  // off, but the search asks whether to stop before each one.
+  if (void* t = thread_.load()) CancelSynchronousIo(static_cast<HANDLE>(t));
+}
+
 ListResult Win32FolderSource::ListFolder(const std::string& folder, const std::string& extension,
                                          std::vector<FolderEntry>& folders,
                                          std::vector<DirEntry>& files) {
+  NoteThread();
   std::wstring wfolder = Wide(folder);
   if (wfolder.empty()) return ListResult::kUnreadable;
   if (wfolder.back() != L'\\') wfolder += L'\\';
@@ -162,6 +185,9 @@ ListResult Win32FolderSource::ListFolder(const std::string& folder, const std::s
     if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
       if ((len == 1 && name[0] == L'.') || (len == 2 && name[0] == L'.' && name[1] == L'.'))
         continue;
+      // A junction or link leads to a folder that is found where it lies,
+      // or back up the tree: followed, the walk would never end.
+      if (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
       if (!ProgramName(wfolder, name, listed)) continue;
       folders.push_back({std::move(listed), (fd.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0});
       continue;
@@ -179,6 +205,7 @@ ListResult Win32FolderSource::ListFolder(const std::string& folder, const std::s
 }
 
 std::unique_ptr<ByteSource> Win32FolderSource::OpenRead(const std::string& path) {
+  NoteThread();
   UniqueFile f(CreateFileW(Wide(path).c_str(), GENERIC_READ,
                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));

@@ -2,6 +2,7 @@
 // folder keys and a lean one-enumeration-per-folder listing.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
@@ -28,11 +29,24 @@ std::optional<std::string> FolderKeyOf(const std::string& parent_key, const std:
 
 // The search's file system. Names code page 932 cannot hold are given as
 // their short names, or left out when they have none that it can.
+// Folders that are reparse points (junctions, symbolic links) are passed
+// over: they lead to folders found elsewhere, or round in a circle.
 class Win32FolderSource : public FolderSource {
  public:
+  Win32FolderSource() = default;
+  ~Win32FolderSource() override;
+  Win32FolderSource(const Win32FolderSource&) = delete;
+  Win32FolderSource& operator=(const Win32FolderSource&) = delete;
+
   ListResult ListFolder(const std::string& folder, const std::string& extension,
                         std::vector<FolderEntry>& folders, std::vector<DirEntry>& files) override;
   std::unique_ptr<ByteSource> OpenRead(const std::string& path) override;
+  // Breaks off the listing or read the searching thread waits on.
+  void Abort() override;
+
+ private:
+  void NoteThread();
+  std::atomic<void*> thread_{nullptr};  // the searching thread's handle
 };
 
 // Why a drive's root folder cannot be entered.

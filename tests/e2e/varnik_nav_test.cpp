@@ -242,7 +242,7 @@ TEST(VarnikNavigation, SearchTheDriveRestartHideFilterFavouriteAndADriveNotReady
   ASSERT_TRUE(WaitFor([&] { return SendMessageW(Control(main, kIdCombo1), CB_GETCURSEL, 0, 0) == 1; }));
   Post(main, kCmdToolButtonFirst, Control(main, kIdToolbar1));
   EXPECT_TRUE(WaitFor([&] { return SendMessageW(Control(main, kIdCombo1), CB_GETCURSEL, 0, 0) == 0; }));
-  EXPECT_TRUE(WaitFor([&] { return EqualsNoCase(Narrow(WindowText(gai)), "R:\\JWW\\GAIHEN"); }));
+  EXPECT_TRUE(WaitFor([&] { return Narrow(WindowText(gai)) == "R:\\JWW\\GAIHEN"; }));
   EXPECT_TRUE(WaitFor([&] { return Names(list) == std::set<std::wstring>{L"a.bat"}; }));
 
   // Esc during a long search: the window stays, with what was found.

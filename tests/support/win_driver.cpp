@@ -232,6 +232,12 @@ std::vector<std::wstring> ComboItems(HWND combo) {
 }
 
 bool SaveWindowPng(HWND h, const std::wstring& path) {
+  // The picture is taken off the screen: what the window has not painted
+  // yet (a window just shown) would come out black.
+  if (GetWindowThreadProcessId(h, nullptr) == GetCurrentThreadId())
+    RedrawWindow(h, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  GdiFlush();
   RECT r;
   if (!GetWindowRect(h, &r)) return false;
   const int w = r.right - r.left, ht = r.bottom - r.top;

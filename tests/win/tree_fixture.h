@@ -115,6 +115,11 @@ struct Gate {
   std::atomic<bool> reached{false};
   bool open = false, aborted = false;
   bool not_ready = false;  // every folder: the drive is not ready
+  int not_ready_from = 0;  // from this folder on the drive is gone (0: never)
+  // The held folder does not give up when the search is stopped, as a read
+  // of a stalled network drive may not; only Open ends it.
+  bool deaf = false;
+  std::atomic<bool> left{false};  // the held folder's listing has returned
 
   void Open() {
     std::lock_guard<std::mutex> lock(m);
@@ -129,11 +134,19 @@ class GateSource : public FolderSource {
   ListResult ListFolder(const std::string& folder, const std::string& extension,
                         std::vector<FolderEntry>& folders, std::vector<DirEntry>& files) override {
     if (gate_.not_ready) return ListResult::kNotReady;
-    if (++gate_.folders == gate_.block_at) {
-      std::unique_lock<std::mutex> lock(gate_.m);
-      gate_.reached = true;
-      gate_.cv.wait(lock, [&] { return gate_.open || gate_.aborted; });
-      if (gate_.aborted) return ListResult::kUnreadable;
+    const int n = ++gate_.folders;
+    if (gate_.not_ready_from > 0 && n >= gate_.not_ready_from) return ListResult::kNotReady;
+    if (n == gate_.block_at) {
+      bool aborted = false;
+      {
+        std::unique_lock<std::mutex> lock(gate_.m);
+        gate_.reached = true;
+        gate_.cv.wait(lock, [&] { return gate_.open || (gate_.aborted && !gate_.deaf); });
+        aborted = gate_.aborted;
+      }
+      // The last the gate hears of this call: a test may end once it is set.
+      gate_.left = true;
+      if (aborted) return ListResult::kUnreadable;
     }
     return inner_.ListFolder(folder, extension, folders, files);
   }

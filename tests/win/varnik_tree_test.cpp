@@ -280,7 +280,81 @@ TEST_F(TreeFixture, ADriveThatIsNotReadyEndsTheSearchAndLeavesTreeAndCache) {
   EXPECT_EQ(Icon(told[0]), static_cast<UINT>(MB_ICONWARNING));
   EXPECT_EQ(TreePaths(w.TreeView1), tree_before);
   EXPECT_EQ(ReadBytes(Cache()), cache_before);
+
+  // The drive goes after some folders were read: the part found does not
+  // take the place of the whole tree and its cache.
+  for (const char* f : {"b", "c", "d"}) MakeQualifying(files / f);
+  gate.not_ready = false;
+  gate.folders = 0;
+  gate.not_ready_from = 4;
+  Command(w, kCmdFolderseek);
+  ASSERT_TRUE(SearchEnds(w));
+  told = TakeMessages();
+  ASSERT_EQ(told.size(), 1u);
+  EXPECT_EQ(told[0].text, WideUtf8("ドライブが用意できていません。"));
+  EXPECT_GE(gate.folders.load(), 4);
+  EXPECT_EQ(TreePaths(w.TreeView1), tree_before);
+  EXPECT_EQ(ReadBytes(Cache()), cache_before);
   w.Unload();
+}
+
+TEST_F(TreeFixture, AStopDoesNotWaitForAReadThatWillNotBreakOff) {
+  for (const char* f : {"f0", "f1", "f2", "f3"}) MakeQualifying(files / f);
+  WriteIni(TreeSettings());
+  {
+    VarnikWindow w(ProgramPath(files), prog_arg());
+    ASSERT_NO_FATAL_FAILURE(Start(w));
+    gate.block_at = 4;
+    gate.deaf = true;
+    Command(w, kCmdChildfoldaseek);
+    ASSERT_TRUE(PumpUntil(w, [&] { return gate.reached.load(); }));
+    ASSERT_TRUE(PumpUntil(w, [&] { return Lines(Text(w.Text1)).size() >= 3; }));
+
+    // Esc ends the search on the window's side at once; the tree keeps
+    // what was found and the cache is written.
+    ASSERT_NO_FATAL_FAILURE(Press(w, w.ListView1, VK_ESCAPE));
+    EXPECT_FALSE(w.searching());
+    EXPECT_TRUE(Visible(w.hwnd()));
+    EXPECT_EQ(Lines(Text(w.Text1)).back(), WideUtf8("検索を中止しました"));
+    EXPECT_EQ(CacheLines().size(), 2u);
+    EXPECT_FALSE(gate.left.load()) << "the held read ended by itself";
+
+    // The window answers, and a new search may start and end while the
+    // old worker is still held.
+    Click(w, kIdCommand3, w.Command3);
+    EXPECT_EQ(w.FilterIndex(), 1);
+    Click(w, kIdCommand3, w.Command3);
+    Click(w, kIdCommand3, w.Command3);
+    gate.block_at = 0;
+    Command(w, kCmdChildfoldaseek);
+    ASSERT_TRUE(SearchEnds(w));
+    EXPECT_EQ(CacheLines().size(), 4u);
+
+    // The held read ends at last: its runner goes without a trace.
+    gate.Open();
+    ASSERT_TRUE(PumpUntil(w, [&] { return gate.left.load(); }));
+    w.Unload();
+  }
+
+  // A window closed while a read is held does not wait for it either.
+  gate.folders = 0;
+  gate.reached = false;
+  gate.left = false;
+  gate.open = false;
+  gate.aborted = false;
+  {
+    VarnikWindow w(ProgramPath(files), prog_arg());
+    ASSERT_NO_FATAL_FAILURE(Start(w));
+    gate.block_at = 2;
+    Command(w, kCmdChildfoldaseek);
+    ASSERT_TRUE(PumpUntil(w, [&] { return gate.reached.load(); }));
+    w.Unload();
+    EXPECT_FALSE(w.alive());
+  }
+  // The worker, left to end by itself, must not outlive the gate it reads.
+  gate.Open();
+  for (int i = 0; i < 500 && !gate.left.load(); ++i) Sleep(10);
+  EXPECT_TRUE(gate.left.load());
 }
 
 TEST_F(TreeFixture, ACacheThatCannotBeWrittenIsReportedOnce) {
@@ -297,8 +371,9 @@ TEST_F(TreeFixture, ACacheThatCannotBeWrittenIsReportedOnce) {
   EXPECT_TRUE(TextHas(told[0], "フォルダツリーを保存できませんでした"));
   ASSERT_TRUE(HasItemEndingWith(w.TreeView1, L"\\a"));
   // Hiding a folder writes the cache again: no second message.
-  for (const TreeItem& i : TreeItems(w.TreeView1))
+  for (const TreeItem& i : TreeItems(w.TreeView1)) {
     if (EndsWith(i.path, L"\\a")) ASSERT_NO_FATAL_FAILURE(ClickItem(w, i.item));
+  }
   Command(w, kCmdFoldel);
   EXPECT_FALSE(HasItemEndingWith(w.TreeView1, L"\\a"));
   EXPECT_TRUE(TakeMessages().empty());
