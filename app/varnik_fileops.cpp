@@ -12,6 +12,7 @@
 #include "platform/file_ops.h"
 #include "platform/files.h"
 #include "platform/ui_service.h"
+#include "platform/wstr.h"
 
 namespace zel {
 
@@ -162,7 +163,20 @@ void VarnikWindow::RenameSelectedFile() {
     return;
   }
   const std::string from = selected_file_path_;
-  const RenameParts parts = SplitForRename(from);
+  RenameParts parts = SplitForRename(from);
+  // A file listed by its short name (its long name holds characters code
+  // page 932 cannot) keeps the extension of its long name: "BAT" of the
+  // short name would turn ".bat" into ".BAT".
+  {
+    const std::wstring long_path = LongPathOf(from);
+    const std::size_t slash = long_path.find_last_of(L'\\');
+    const std::size_t dot = long_path.find_last_of(L'.');
+    std::string long_ext;
+    if (dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash) &&
+        NarrowExact(std::wstring_view(long_path).substr(dot + 1), long_ext) &&
+        EqualsNoCase(long_ext, parts.ext))
+      parts.ext = long_ext;
+  }
   const std::optional<std::wstring> answer =
       ShowInputBox(hwnd_, WideUtf8("ファイル名を入力してください。(拡張子不要）"),
                    WideUtf8("ファイル名の変更"), Wide(parts.base));
@@ -195,6 +209,7 @@ void VarnikWindow::RenameSelectedFile() {
     case RenameResult::kNotFound:
       ShowMessage(hwnd_, AboutFile(from, "が見つからないため、名前を変更できません。"), kCaption,
                   MB_OK | MB_ICONWARNING);
+      RefreshFileList();  // gone already: the list catches up
       return;
     case RenameResult::kFailed:
       ShowMessage(hwnd_,

@@ -169,6 +169,7 @@ StartResult StartWithFile(const std::string& command, const std::wstring& file,
       case ERROR_BAD_EXE_FORMAT:
       case ERROR_BAD_PATHNAME:
       case ERROR_DIRECTORY:
+      case ERROR_ACCESS_DENIED:  // a folder, or a file that is no program
         return StartResult::kBadCommand;
     }
     return StartResult::kFailed;

@@ -220,6 +220,10 @@ TEST_F(FileOpsTest, WithoutAWorkingEditorNothingStartsAndTheUserIsTold) {
   ASSERT_NO_FATAL_FAILURE(ExpectOneMessage("エディターの指定が間違ってます。", MB_ICONERROR));
   Command(w, kCmdJwctemp);
   ASSERT_NO_FATAL_FAILURE(ExpectOneMessage("エディターの指定が間違ってます。", MB_ICONERROR));
+  // A folder named as the editor is as wrong as a program that is not there.
+  SetText(w.Text_edit, dir.path().wstring());
+  ChooseOnRow(w, 0, kCmdBatedit);
+  ASSERT_NO_FATAL_FAILURE(ExpectOneMessage("エディターの指定が間違ってます。", MB_ICONERROR));
 
   // With the editor back one start follows, and it is the only one there
   // ever was.
@@ -255,6 +259,9 @@ TEST_F(RenameTest, ANewNameIsCleanedAndKeepsTheExtension) {
   Write(folder, J("円弧.jwf"), "#arc\r\n");
   Write(folder, "Up.JWF", "#up\r\n");
   Write(folder, "other.jwf", "#other\r\n");
+  // A long name code page 932 cannot hold (the snowman): listed by its
+  // short name, whose extension is upper case.
+  WriteBytes(folder / (WideUtf8("雪") + L"\u2603.jwf"), "#snow\r\n");
   WriteIni(SettingsFor(folder, jww));
   VarnikWindow w("/jwf", prog_arg());
   ASSERT_NO_FATAL_FAILURE(Start(w));
@@ -287,6 +294,17 @@ TEST_F(RenameTest, ANewNameIsCleanedAndKeepsTheExtension) {
   ASSERT_NO_FATAL_FAILURE(Rename(w, "OTHER.jwf", WideUtf8("表ソ")));
   EXPECT_EQ(ReadBytes(folder / PathFromCp932(J("表ソ.jwf"))), "#other\r\n");
   EXPECT_EQ(w.SelectedFilePath(), ProgramPath(folder) + J("\\表ソ.jwf"));
+
+  // The file listed by its short name keeps the extension of its long
+  // name, letter case included.
+  std::wstring short_name;
+  for (const auto& row : Rows(w.ListView1))
+    if (row.first == L"#snow") short_name = row.second;
+  ASSERT_FALSE(short_name.empty());
+  inputs.push_back(WideUtf8("雪"));
+  ChooseOnRow(w, RowOf(w.ListView1, short_name), kCmdMnuRemame);
+  EXPECT_EQ(ReadBytes(folder / PathFromCp932(J("雪.jwf"))), "#snow\r\n");
+  EXPECT_EQ(NamesIn(folder).count(WideUtf8("雪.jwf")), 1u);
   EXPECT_TRUE(messages.empty());
   w.Unload();
 }
