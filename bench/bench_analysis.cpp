@@ -147,10 +147,17 @@ int main() {
               best_fgets * 1e3, best_reader * 1e3);
   std::printf("ratio analysis/floor: %.2f (target <= 2)%s\n", best_analysis / floor,
               sink ? "" : " ");
-  // Every line is shown with its trailing blanks removed and CR LF after it.
+  // Every line is shown with its trailing blanks removed and CR LF after it,
+  // until the view is full: then the closing line, and nothing more.
   std::string expected;
+  const std::string rest = J("…（以下省略）") + "\r\n";
   for (const std::string& line : SplitLines(batch)) {
-    expected.append(line, 0, line.find_last_not_of(' ') + 1);
+    const std::size_t keep = line.find_last_not_of(' ') + 1;
+    if (expected.size() + keep + 2 + rest.size() > kMaxViewBytes) {
+      expected += rest;
+      break;
+    }
+    expected.append(line, 0, keep);
     expected += "\r\n";
   }
   const bool sound =

@@ -67,6 +67,8 @@ int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, PWSTR cmd, int show) {
   WIN32_FIND_DATAW fd;
   HANDLE find = FindFirstFileW((folder + L"\\*.bat").c_str(), &fd);
   int row = 0;
+  // Filled without a redraw per row, as any list of many rows is.
+  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
   if (find != INVALID_HANDLE_VALUE) {
     do {
       std::wstring title = Title(folder + L"\\" + fd.cFileName);
@@ -80,6 +82,7 @@ int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, PWSTR cmd, int show) {
     } while (FindNextFileW(find, &fd));
     FindClose(find);
   }
+  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
   ShowWindow(main, show);
   UpdateWindow(main);
   MSG m;
