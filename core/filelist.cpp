@@ -77,29 +77,39 @@ FileListing BuildFileList(FileSystem& fs, const std::string& folder,
       result.stopped = true;
       break;
     }
-    std::unique_ptr<OpenedFile> file = fs.OpenRead(JoinPath(folder, entry.name));
-    if (!file) {
+    const std::string path = JoinPath(folder, entry.name);
+    std::unique_ptr<ByteSource> bytes;
+    FileRow row;
+    row.name = entry.name;
+    if (entry.size_known && entry.time_known) {
+      bytes = fs.OpenBytes(path);
+      row.modified = entry.modified;
+    } else if (std::unique_ptr<OpenedFile> file = fs.OpenRead(path)) {
+      if (file->size == 0) continue;  // emptied since the enumeration
+      bytes = std::move(file->bytes);
+      row.modified = file->modified;
+    }
+    if (!bytes) {
       // Locked, removed or denied: the files after it are not listed.
       result.stopped = true;
       break;
     }
-    if (file->size == 0) continue;  // emptied since the enumeration
-    FileRow row;
-    row.name = entry.name;
-    row.date = FormatListDate(file->modified);
-    row.modified = file->modified;
+    row.date = FormatListDate(row.modified);
     if (filter_index == kFilterBatch) {
-      BatchScan scan = ScanBatch(*file->bytes, row.title);
+      BatchScan scan = ScanBatch(*bytes, row.title);
       if (scan == BatchScan::kFailed) {
         result.stopped = true;
         break;
       }
       if (scan == BatchScan::kNotJw) continue;
     } else {
-      LineReader reader(*file->bytes);
-      if (!reader.ReadLine(row.title) && reader.Failed()) {
-        result.stopped = true;
-        break;
+      LineReader reader(*bytes);
+      if (!reader.ReadLine(row.title)) {
+        if (reader.Failed()) {
+          result.stopped = true;
+          break;
+        }
+        continue;  // emptied since the enumeration: not a single line
       }
     }
     result.rows.push_back(std::move(row));

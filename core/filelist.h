@@ -45,6 +45,10 @@ struct DirEntry {
   // zero-length file is then skipped without being opened.
   bool size_known = true;
   std::uint64_t size = 0;
+  // The enumeration's modification time (local), when it gives one for
+  // free (Windows does): the file is then only opened for its bytes.
+  bool time_known = false;
+  LocalTime modified;
 };
 
 // An opened file: its bytes, size and modification time (local).
@@ -66,6 +70,13 @@ class FileSystem {
                          std::vector<DirEntry>& out) = 0;
   // Opens a file for reading; null when it cannot be opened.
   virtual std::unique_ptr<OpenedFile> OpenRead(const std::string& path) = 0;
+  // Only the bytes, for a file whose size and time the enumeration gave:
+  // asking an open file for them costs Wine a round trip each, and a start
+  // lists 300 batches.
+  virtual std::unique_ptr<ByteSource> OpenBytes(const std::string& path) {
+    std::unique_ptr<OpenedFile> f = OpenRead(path);
+    return f ? std::move(f->bytes) : nullptr;
+  }
 };
 
 // A batch's title from its first line: " " + the line without its "rem" or

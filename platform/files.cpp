@@ -272,6 +272,19 @@ bool ListedName(const std::wstring& folder, const std::wstring& name, const std:
 
 }  // namespace
 
+namespace {
+
+// A file time as the list shows it: in local time.
+bool LocalTimeOf(const FILETIME& utc, LocalTime& out) {
+  FILETIME local;
+  SYSTEMTIME st;
+  if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &st)) return false;
+  out = {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
+  return true;
+}
+
+}  // namespace
+
 bool Win32FileSystem::ListFiles(const std::string& search, std::vector<DirEntry>& out) {
   // Windows also matches "*.bat" against 8.3 names, so "a.batch" would come
   // back; the long name must end with the extension itself.
@@ -298,9 +311,19 @@ bool Win32FileSystem::ListFiles(const std::string& search, std::vector<DirEntry>
     std::string listed;
     if (!ListedName(folder, name, ext, listed)) continue;
     std::uint64_t size = (static_cast<std::uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
-    out.push_back({std::move(listed), true, size});
+    DirEntry entry{std::move(listed), true, size};
+    entry.time_known = LocalTimeOf(fd.ftLastWriteTime, entry.modified);
+    out.push_back(std::move(entry));
   } while (FindNextFileW(find.get(), &fd));
   return true;
+}
+
+std::unique_ptr<ByteSource> Win32FileSystem::OpenBytes(const std::string& path) {
+  UniqueFile f(CreateFileW(Wide(path).c_str(), GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!f) return nullptr;
+  return std::make_unique<HandleBytes>(std::move(f));
 }
 
 std::unique_ptr<OpenedFile> Win32FileSystem::OpenRead(const std::string& path) {
@@ -317,11 +340,7 @@ std::unique_ptr<OpenedFile> Win32FileSystem::OpenRead(const std::string& path) {
     return nullptr;
   auto file = std::make_unique<OpenedFile>();
   file->size = static_cast<std::uint64_t>(size.QuadPart);
-  FILETIME local;
-  SYSTEMTIME st;
-  if (FileTimeToLocalFileTime(&written, &local) &&
-      FileTimeToSystemTime(&local, &st))
-    file->modified = {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
+  LocalTimeOf(written, file->modified);
   file->bytes = std::make_unique<HandleBytes>(std::move(f));
   return file;
 }

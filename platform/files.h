@@ -49,6 +49,7 @@ class Win32FileSystem : public FileSystem {
  public:
   bool ListFiles(const std::string& search, std::vector<DirEntry>& out) override;
   std::unique_ptr<OpenedFile> OpenRead(const std::string& path) override;
+  std::unique_ptr<ByteSource> OpenBytes(const std::string& path) override;
 };
 
 }  // namespace zel

@@ -178,5 +178,60 @@ TEST(FileList, DriveRootsAndUnreadableFiles) {
   EXPECT_EQ(l.rows[0].name, "a.bat");
 }
 
+// Windows' enumeration gives each file's size and time: the files are then
+// opened for their bytes alone, and the rows carry the enumeration's time.
+class EnumeratedTimesFs : public FileSystem {
+ public:
+  std::map<std::string, std::string> files;  // name -> bytes now
+  std::vector<DirEntry> entries;
+  int full_opens = 0;
+  bool ListFiles(const std::string&, std::vector<DirEntry>& out) override {
+    out = entries;
+    return true;
+  }
+  std::unique_ptr<OpenedFile> OpenRead(const std::string&) override {
+    ++full_opens;
+    return nullptr;
+  }
+  std::unique_ptr<ByteSource> OpenBytes(const std::string& path) override {
+    const std::string name = path.substr(path.rfind('\\') + 1);
+    auto it = files.find(name);
+    if (it == files.end()) return nullptr;
+    return std::make_unique<test::StringSource>(it->second);
+  }
+};
+
+TEST(FileList, TimesFromTheEnumerationAndFilesEmptiedSinceIt) {
+  EnumeratedTimesFs fs;
+  auto entry = [](const char* name, int minute) {
+    DirEntry e{name, true, 10};
+    e.time_known = true;
+    e.modified = {2026, 12, 8, 23, minute, 7};
+    return e;
+  };
+  fs.entries = {entry("a.jwf", 1), entry("emptied.jwf", 2), entry("b.jwf", 3)};
+  fs.files = {{"a.jwf", "A\r\n"}, {"emptied.jwf", ""}, {"b.jwf", "\r\nsecond\r\n"}};
+  FileListing l = BuildFileList(fs, "C:\\W", kFilterJwf);
+  EXPECT_FALSE(l.stopped);
+  EXPECT_EQ(fs.full_opens, 0);
+  ASSERT_EQ(l.rows.size(), 2u);
+  EXPECT_EQ(l.rows[0].title, "A");
+  EXPECT_EQ(l.rows[0].date, "2026/12/08 23:01");
+  EXPECT_EQ(l.rows[0].modified.second, 7);
+  // An empty first line is a title; a file with no line at all is gone.
+  EXPECT_EQ(l.rows[1].name, "b.jwf");
+  EXPECT_EQ(l.rows[1].title, "");
+
+  // A batch emptied since the enumeration is not listed either; one that
+  // cannot be opened ends the listing.
+  fs.entries = {entry("a.bat", 1), entry("emptied.bat", 2), entry("gone.bat", 3), entry("c.bat", 4)};
+  fs.files = {{"a.bat", "REM a\r\n#jw\r\n"}, {"emptied.bat", ""}, {"c.bat", "REM c\r\n#jw\r\n"}};
+  l = BuildFileList(fs, "C:\\W", kFilterBatch);
+  EXPECT_TRUE(l.stopped);
+  ASSERT_EQ(l.rows.size(), 1u);
+  EXPECT_EQ(l.rows[0].title, " a");
+  EXPECT_EQ(fs.full_opens, 0);
+}
+
 }  // namespace
 }  // namespace zel

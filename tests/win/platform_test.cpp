@@ -337,6 +337,22 @@ TEST(Win32FileSystem, OpenReadGivesBytesSizeAndLocalTime) {
 
   EXPECT_EQ(files.OpenRead(ProgramPath(dir.path() / "missing.bat")), nullptr);
   EXPECT_EQ(files.OpenRead(ProgramPath(dir.path())), nullptr);
+
+  // The enumeration gives the same size and local time, and the file's
+  // bytes open on their own.
+  std::vector<DirEntry> listed;
+  ASSERT_TRUE(files.ListFiles(ProgramPath(dir.path()) + "\\*.bat", listed));
+  ASSERT_EQ(listed.size(), 1u);
+  EXPECT_EQ(listed[0].name, J("表示ソフト.bat"));
+  EXPECT_EQ(listed[0].size, 16u);
+  ASSERT_TRUE(listed[0].time_known);
+  EXPECT_EQ(FormatListDate(listed[0].modified), "2021/03/14 15:09");
+  EXPECT_EQ(listed[0].modified.second, 26);
+  std::unique_ptr<ByteSource> bytes = files.OpenBytes(ProgramPath(p));
+  ASSERT_NE(bytes, nullptr);
+  ASSERT_EQ(bytes->Read(buf, sizeof buf), 16);
+  EXPECT_EQ(std::string(buf, 16), "REM title\r\n#jw\r\n");
+  EXPECT_EQ(files.OpenBytes(ProgramPath(dir.path() / "missing.bat")), nullptr);
 }
 
 TEST(BuildFileListOnWindows, LockedFileStopsTheListingKeepingEarlierRows) {
