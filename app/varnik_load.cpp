@@ -79,8 +79,6 @@ void VarnikWindow::LoadSequence() {
   SetCtlTextU(Label6, "お気に入り\r\nフォルダ");
   // After the heading: the column is made at least as wide as it.
   favourites_->Load(settings_.Tools);
-  SetCtlTextU(Text1,
-              "お気に入りフォルダは、\r\n[登録:Ctrl+マウスLクリック]\r\n[解除:Shift+マウスLクリック]");
 
   // A folder argument (its second character is ":") becomes the current
   // folder in short upper-case form; a second one wins. A folder in quotes
@@ -106,6 +104,12 @@ void VarnikWindow::LoadSequence() {
   frmtask_ = std::make_unique<TrayWindow>();
   frmtask_->Create(instance_, program_folder_, TrayHostOfThisWindow());
   SelectTreeNode(AsciiUpper(current_folder_));
+  // Laid out while still hidden and before the rows and the hint come:
+  // moving the controls then repaints nothing, and neither the list nor the
+  // comment box has anything to lay out again at its new size.
+  OnResize();
+  SetCtlTextU(Text1,
+              "お気に入りフォルダは、\r\n[登録:Ctrl+マウスLクリック]\r\n[解除:Shift+マウスLクリック]");
   RefreshFileList();
   ApplyColumnLayout();
 
@@ -113,10 +117,8 @@ void VarnikWindow::LoadSequence() {
   int show = SW_SHOWNORMAL;
   if (settings_.win == 1) show = SW_SHOWMINIMIZED;
   if (settings_.win == 2) show = SW_SHOWMAXIMIZED;
-  // Laid out while still hidden, where moving the controls repaints
-  // nothing; once shown, only a window that came up at another size (a
-  // maximised one) is laid out again.
-  OnResize();
+  // Once shown, only a window that came up at another size (a maximised
+  // one) is laid out again.
   RECT hidden_client{};
   GetClientRect(hwnd_, &hidden_client);
   ShowWindow(hwnd_, show);
