@@ -2,13 +2,15 @@
 // stand-in Jw_cad: the wrapper carries its lines whole, cmd runs them (names
 // with "&", "%", "^", blanks and 0x5C trail bytes included, and "%0" finds
 // the batch again), and each run is recorded in "Taskmnu.ini" and its
-// history batch, whole and in order. The corpus folder is left as it was.
+// history batch, whole and in order; Pocklet then runs an entry of that
+// history again. The corpus folder is left as it was.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -40,6 +42,42 @@ int RowOfName(HWND list, const std::wstring& name) {
   for (std::size_t i = 0; i < rows.size(); ++i)
     if (rows[i][1] == name) return static_cast<int>(i);
   return -1;
+}
+
+// The popup menu a process has open, or null.
+HWND OpenMenuOf(DWORD pid) {
+  struct S {
+    DWORD pid;
+    HWND found;
+  } s{pid, nullptr};
+  EnumWindows(
+      [](HWND h, LPARAM lp) -> BOOL {
+        auto* s = reinterpret_cast<S*>(lp);
+        wchar_t cls[16] = L"";
+        GetClassNameW(h, cls, 16);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(h, &owner);
+        if (owner != s->pid || wcscmp(cls, L"#32768") != 0 || !IsWindowVisible(h)) return TRUE;
+        s->found = h;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+HWND WaitForMenu(DWORD pid) {
+  HWND menu = nullptr;
+  WaitFor([&] { return (menu = OpenMenuOf(pid)) != nullptr; });
+  return menu;
+}
+
+// Keys to an open menu, which reads them from its program's queue.
+void MenuKeys(HWND menu, const std::vector<UINT>& keys) {
+  for (UINT vk : keys) {
+    const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC) & 0xFF) << 16;
+    PostMessageW(menu, WM_KEYDOWN, vk, scan | 1);
+    PostMessageW(menu, WM_KEYUP, vk, scan | 1 | static_cast<LPARAM>(0xC0000000u));
+  }
 }
 
 // The history file's entry n (1-based): its title and batch path lines.
@@ -144,6 +182,34 @@ TEST(BadInputEndToEnd, EachBatchRunsInJwCadAndIsRecordedInTheHistoryWhole) {
   // The close button only sends the window to the back in this boot mode.
   PostMessageW(main, WM_COMMAND, MAKEWPARAM(kCmdEndd, 0), 0);
   EXPECT_TRUE(varnik.WaitExit(30s));
+
+  // Pocklet offers this history, megabyte title and broken bytes and all,
+  // runs entry 2 again (the batch whose name holds every special
+  // character), and keeps every other line of the history as it was.
+  const std::string recorded = ReadBytes(rig.prog / "Taskmnu.ini");
+  const std::size_t runs_before = rig.Count("run _VNKtemp.bat exit=");
+  fs::copy_file(WinePath(ZEL_POCKLET_EXE), rig.prog / "Pocklet.exe");
+  {
+    Process pocklet((rig.prog / "Pocklet.exe").wstring(), L"");
+    HWND menu = WaitForMenu(pocklet.pid());
+    ASSERT_NE(menu, nullptr) << "Pocklet opened no menu";
+    // No item is chosen at first; Down chooses "キャンセル", then the entry
+    // that shows Varnik, then entries 1, 2.
+    MenuKeys(menu, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
+    ASSERT_TRUE(WaitFor([&] { return rig.Count("run _VNKtemp.bat exit=") > runs_before; }, 90s))
+        << rig.Log();
+    EXPECT_TRUE(pocklet.WaitExit(30s));
+  }
+  EXPECT_TRUE(ReadBytes(rig.jww / "_VNKtemp.bat") == wrappers[wrappers.size() - 2]);
+  const std::string again = ReadBytes(rig.jww / "JWC_TEMP.TXT");
+  const std::string mark = "SELF-" + runs[runs.size() - 2]->run_tag + "-end";
+  EXPECT_NE(again.find(mark, again.find(mark) + 1), std::string::npos) << "not run again";
+  std::string expected = recorded;
+  expected.replace(0, std::string("TempbakbatNp=1").size(), "TempbakbatNp=2");
+  EXPECT_TRUE(ReadBytes(rig.prog / "Taskmnu.ini") == expected);
+  for (int k = 1; k <= n; ++k)
+    EXPECT_TRUE(ReadBytes(rig.prog / ("TTemp" + std::to_string(k) + ".bat")) ==
+                wrappers[static_cast<std::size_t>(n - k)]);
   EXPECT_EQ(Differences(before, Snapshot(corpus.root())), "");
 }
 
