@@ -40,6 +40,22 @@ std::string VarnikWindow::SelectedRowColumn(int column) const {
   return Narrow(buf);
 }
 
+std::string VarnikWindow::SelectedRowTitle() const {
+  const int row = ListView_GetNextItem(ListView1, -1, LVNI_SELECTED);
+  if (row < 0) return {};
+  // The row's own title as the list was built from the file: the text the
+  // control holds is what it can show of it, cut at a NUL or at the
+  // buffer's end, and bytes code page 932 has no character for do not come
+  // back from it as they were.
+  LVITEMW item{};
+  item.mask = LVIF_PARAM;
+  item.iItem = row;
+  if (ListView_GetItem(ListView1, &item) && item.lParam >= 0 &&
+      static_cast<std::size_t>(item.lParam) < list_rows_.size())
+    return list_rows_[static_cast<std::size_t>(item.lParam)].title;
+  return SelectedRowColumn(0);
+}
+
 void VarnikWindow::ClearSelectionState() {
   selected_file_path_.clear();
   related_file_list_.clear();

@@ -70,7 +70,9 @@ void VarnikWindow::RunSelectedFile() {
 void VarnikWindow::RunBatch() {
   if (!hwnd_) return;
   const std::string batch = selected_file_path_;
-  const std::string title = SelectedRowColumn(0);
+  // The history keeps the title the list found, not what the list can
+  // show of it.
+  const std::string title = SelectedRowTitle();
 
   // The whole batch is read before anything is written: a batch that cannot
   // be read leaves "_VNKtemp.bat" and Jw_cad untouched.

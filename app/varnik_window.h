@@ -174,6 +174,8 @@ class VarnikWindow {
   void SetupContextMenu();
   void RebuildRelatedMenu();
   std::string SelectedRowColumn(int column) const;
+  // The title of the selected row, byte for byte as the list found it.
+  std::string SelectedRowTitle() const;
   // Forgets the selection state (the list was refilled).
   void ClearSelectionState();
   // True when the selection state belongs to the highlighted row.

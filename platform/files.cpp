@@ -179,6 +179,13 @@ bool WriteTempFile(const std::wstring& folder, const std::string& bytes, std::ws
 
 bool WriteFileAtomic(const std::string& path, const std::string& bytes) {
   std::wstring target = Wide(path);
+  // A read-only file is one its owner chose to keep as it is. Windows
+  // refuses to move another file over it, but Wine lets the move through
+  // whenever the folder may be written to, so the refusal is made here, the
+  // same on both.
+  const DWORD attributes = GetFileAttributesW(target.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+    return false;
   std::wstring temp;
   if (!WriteTempFile(FolderOf(target), bytes, temp)) return false;
   if (MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))

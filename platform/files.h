@@ -24,7 +24,8 @@ bool ReadWholeFile(const std::string& path, std::string& out);
 
 // Writes the file whole: to a temporary file in the same folder, flushed,
 // then put in place with one replace. On any failure the old file stays as
-// it was and the temporary file is removed.
+// it was and the temporary file is removed. A read-only file is never
+// replaced.
 bool WriteFileAtomic(const std::string& path, const std::string& bytes);
 
 // Writes a file that must not exist yet, whole, the way WriteFileAtomic

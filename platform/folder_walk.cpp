@@ -91,6 +91,10 @@ class HandleSource : public ByteSource {
 
 std::optional<std::string> FolderKeyPath(const std::string& path) {
   const std::wstring wide = WithoutFinalBackslash(Wide(path));
+  // Windows reads a path only up to its first NUL, so a name holding one (a
+  // tree cache line of broken bytes) would be taken for the folder above it.
+  // No folder's name holds a NUL.
+  if (wide.find(L'\0') != std::wstring::npos) return std::nullopt;
   const DWORD attributes = GetFileAttributesW(wide.c_str());
   if (wide.empty() || attributes == INVALID_FILE_ATTRIBUTES ||
       !(attributes & FILE_ATTRIBUTE_DIRECTORY))

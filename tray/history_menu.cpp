@@ -17,11 +17,19 @@ std::string HistoryPath(const std::string& program_folder) {
   return program_folder + "\\" + kHistoryFile;
 }
 
+// A title longer than this is shown cut, with "…": a menu item as wide as
+// a batch's megabyte first line cannot be shown at all (under Wine the
+// whole menu then fails to open), and no screen shows more of it anyway.
+// The history itself keeps the title whole.
+constexpr std::size_t kMaxCaptionChars = 128;
+
 // A menu takes "&" as the mark of the next letter's shortcut; a title such
 // as "R&D変換" must show its "&".
 std::wstring MenuCaption(const std::string& title) {
+  std::wstring shown = Wide(title);
+  if (shown.size() > kMaxCaptionChars) shown = shown.substr(0, kMaxCaptionChars) + L"\u2026";
   std::wstring caption;
-  for (wchar_t c : Wide(title)) {
+  for (wchar_t c : shown) {
     if (c == L'&') caption += L'&';
     caption += c;
   }

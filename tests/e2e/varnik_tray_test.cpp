@@ -223,6 +223,31 @@ TEST(Pocklet, RunsAnEntryAndEndsAndACancelChangesNothing) {
   EXPECT_EQ(ReadBytes(rig.prog / "Taskmnu.ini"), before);
 }
 
+// A batch whose first line is a megabyte long gives a history title as
+// long: the menu shows its start, opens all the same, and runs the entry;
+// the history keeps the title whole.
+TEST(Pocklet, AMegabyteTitleIsShownCutAndItsEntryRuns) {
+  TrayRig rig;
+  rig.WriteSettings(false, 0);
+  const std::string title = " " + std::string(1 << 20, 'x');
+  std::string history = "TempbakbatNp=2\r\nTempbakbatN=10\r\n" + title + "\r\nC:\\a\\one.bat\r\n" +
+                        J(" 二番") + "\r\nC:\\a\\two.bat\r\n";
+  for (int i = 0; i < 16; ++i) history += "\r\n";
+  WriteBytes(rig.prog / "Taskmnu.ini", history);
+  Process standin = rig.StartStandin();
+  Process pocklet(rig.pocklet(), L"");
+  HWND menu = WaitForMenu(pocklet.pid());
+  ASSERT_NE(menu, nullptr) << "Pocklet opened no menu";
+  std::vector<UINT> keys = DownToEntry(1);
+  keys.push_back(VK_RETURN);
+  MenuKeys(menu, keys);
+  ASSERT_TRUE(rig.RanAgain(0)) << rig.Log();
+  EXPECT_TRUE(pocklet.WaitExit(30s));
+  EXPECT_EQ(rig.Exchange(), "entry one\r\n");
+  history.replace(0, std::string("TempbakbatNp=2").size(), "TempbakbatNp=1");
+  EXPECT_TRUE(ReadBytes(rig.prog / "Taskmnu.ini") == history);
+}
+
 TEST(Pocklet, ZelvantoRestoresAMinimisedVarnikOrStartsTheOneBesideIt) {
   TrayRig rig;
   rig.WriteSettings(false, 0);

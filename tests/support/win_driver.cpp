@@ -207,6 +207,21 @@ void CollectRemote(HWND tree, RemoteBlock& mem, HTREEITEM first, const std::wstr
 
 }  // namespace
 
+bool SelectListViewRow(HWND list, int row) {
+  RemoteBlock mem(list, sizeof(LVITEMW));
+  if (!mem.at()) return false;
+  LVITEMW item{};
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  mem.Put(0, &item, sizeof item);
+  SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(mem.at()));
+  item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  mem.Put(0, &item, sizeof item);
+  if (!SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(mem.at())))
+    return false;
+  SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+  return SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED) == row;
+}
+
 std::vector<RemoteTreeItem> TreeViewItems(HWND tree) {
   std::vector<RemoteTreeItem> out;
   RemoteBlock mem(tree, sizeof(TVITEMW) + 1024 * sizeof(wchar_t));

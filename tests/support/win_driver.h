@@ -53,6 +53,10 @@ std::wstring WindowText(HWND h);
 // column texts.
 std::vector<std::vector<std::wstring>> ListViewRows(HWND list, int columns);
 
+// Selects and focuses one row of a list view in another process, as a
+// click would, and scrolls it into sight. True when it is the selected row.
+bool SelectListViewRow(HWND list, int row);
+
 // The items of a tree view in another process, in display order: each its
 // handle, its path of texts from the root (joined by "\") and the rectangle
 // of its text in the tree's client coordinates.

@@ -114,6 +114,20 @@ TEST(WriteFileAtomic, WritesWholeReplacesAndLeavesNoTemporaryFile) {
   EXPECT_EQ(names, (std::vector<std::wstring>{L"Varnik.ini", WideUtf8("表示ソフト.ini")}));
 }
 
+TEST(WriteFileAtomic, AReadOnlyFileIsNeverReplaced) {
+  TempDir dir;
+  const fs::path target = dir.Write(J("環境.jwf"), J("元の環境\r\n"));
+  ASSERT_TRUE(SetFileAttributesW(target.wstring().c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_FALSE(WriteFileAtomic(ProgramPath(target), "new\r\n"));
+  EXPECT_EQ(ReadBytes(target), J("元の環境\r\n"));
+  EXPECT_NE(GetFileAttributesW(target.wstring().c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+  EXPECT_TRUE(TempFilesIn(dir.path()).empty());
+  // Writable again, it is replaced as any other.
+  ASSERT_TRUE(SetFileAttributesW(target.wstring().c_str(), FILE_ATTRIBUTE_NORMAL));
+  EXPECT_TRUE(WriteFileAtomic(ProgramPath(target), "new\r\n"));
+  EXPECT_EQ(ReadBytes(target), "new\r\n");
+}
+
 TEST(WriteFileAtomic, LockedTargetFailsAndKeepsTheOldFile) {
   TempDir dir;
   const std::string old = J("[Varnik設定ファイル]\r\neditor=Notepad\r\n") + std::string(1000, 'x');

@@ -117,5 +117,31 @@ TEST_F(VarnikHistorySaveTest, AHistoryThatCannotBeSavedStaysAsItWas) {
   w.Unload();
 }
 
+// The list shows what it can of a title; the history keeps the title
+// itself: bytes code page 932 has no character for, a NUL, and more
+// characters than a row's text is read with.
+TEST_F(VarnikHistorySaveTest, TheHistoryKeepsTheRowsTitleByteForByte) {
+  ASSERT_EQ(FindJwCadWindow(), nullptr) << "a window titled jw_win is open on this desktop";
+  FakeJwCad jw;
+  ASSERT_NE(jw.hwnd(), nullptr);
+  const std::string title = J("題") + "\x80\xFD\x81\x7F" + std::string(1, '\0') + "x" +
+                            std::string(3000, 'y') + J("表");
+  Write(files, "odd.bat", "REM " + title + "\r\nREM #jw\r\necho odd\r\n");
+  WriteIni(RunSettings());
+  VarnikWindow w("", prog_arg());
+  ASSERT_NO_FATAL_FAILURE(Start(w));
+  for (int run = 0; run < 2; ++run) {
+    ASSERT_NO_FATAL_FAILURE(RunTheBatch(w));
+    EXPECT_TRUE(messages.empty());
+    const std::vector<std::string> lines = SplitLines(ReadBytes(prog / "Taskmnu.ini"));
+    ASSERT_EQ(lines.size(), 22u);
+    EXPECT_TRUE(lines[2] == " " + title) << Utf8FromCp932(lines[2].substr(0, 40));
+    EXPECT_EQ(lines[3], ProgramPath(files) + "\\odd.bat");
+    // A second run of the same row finds its entry by that title.
+    EXPECT_EQ(lines[4], "");
+  }
+  w.Unload();
+}
+
 }  // namespace
 }  // namespace zel

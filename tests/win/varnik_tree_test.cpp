@@ -404,6 +404,14 @@ TEST(FolderKeys, EachFolderHasOneKeyWhateverItsSpellingAndTheSameOneEachTime) {
   EXPECT_EQ(LongPath(PathFromCp932(*ka)), LongPath(a));
   EXPECT_FALSE(FolderKeyPath(ProgramPath(dir.path() / "missing")).has_value());
   EXPECT_FALSE(FolderKeyPath(ProgramPath(dir.path() / "file.bat")).has_value());
+  // A name holding a NUL (a broken cache line) is no folder, though the
+  // path before the NUL is one.
+  const std::string before_nul = ProgramPath(dir.path()) + "\\jww";
+  ASSERT_TRUE(FolderKeyPath(before_nul).has_value());
+  EXPECT_FALSE(FolderKeyPath(before_nul + std::string("\\\0x", 3)).has_value());
+  EXPECT_FALSE(FolderKeyPath(before_nul + std::string("\0\\x", 3)).has_value());
+  EXPECT_FALSE(FolderKeyOf(AsciiUpper(before_nul), std::string("\0", 1)).has_value());
+  EXPECT_FALSE(FolderKeyOf(AsciiUpper(before_nul), std::string("x\0", 2)).has_value());
 }
 
 }  // namespace
