@@ -61,9 +61,13 @@ struct Slot {
                        std::to_wstring(first) + L" " + event_name;
     STARTUPINFOW si{};
     si.cb = sizeof si;
-    return CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                          nullptr, &si, &pi) != 0;
+    if (CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                       nullptr, &si, &pi))
+      return true;
+    start_error = GetLastError();
+    return false;
   }
+  DWORD start_error = 0;
   DWORD Finish(DWORD limit_ms) {
     DWORD code = 0xFFFFFFFF;
     if (WaitForSingleObject(pi.hProcess, limit_ms) == WAIT_OBJECT_0)
@@ -124,13 +128,21 @@ TEST(SavesUnderKill, EveryFileIsTheOldOrTheNewVersionWhole) {
                                 std::to_wstring(round) + L"_" + std::to_wstring(s);
       slot.ready = CreateEventW(nullptr, TRUE, FALSE, name.c_str());
       ASSERT_NE(slot.ready, nullptr);
-      ASSERT_TRUE(slot.Start(0, static_cast<int>(random() % 2), name));
+      ASSERT_TRUE(slot.Start(0, static_cast<int>(random() % 2), name))
+          << "no worker could be started (error " << slot.start_error << ")";
     }
     for (int s = 0; s < now; ++s) {
       Slot& slot = *slots[static_cast<std::size_t>(s)];
-      const DWORD waited = WaitForSingleObject(slot.ready, 30000);
+      // Ready, or ended before it was: a worker that could not set itself
+      // up says why by its exit code.
+      const HANDLE either[2] = {slot.ready, slot.pi.hProcess};
+      const DWORD waited = WaitForMultipleObjects(2, either, FALSE, 60000);
       CloseHandle(slot.ready);
-      ASSERT_EQ(waited, WAIT_OBJECT_0) << "the worker did not start";
+      DWORD early = 0;
+      if (waited == WAIT_OBJECT_0 + 1) GetExitCodeProcess(slot.pi.hProcess, &early);
+      ASSERT_EQ(waited, WAIT_OBJECT_0)
+          << "the worker did not start (" << (waited == WAIT_OBJECT_0 + 1 ? "ended with code " : "wait ")
+          << (waited == WAIT_OBJECT_0 + 1 ? early : waited) << ")";
       // Up to 40 ms of saving: several rounds of every file.
       Sleep(static_cast<DWORD>(random() % 41));
       TerminateProcess(slot.pi.hProcess, 1);
