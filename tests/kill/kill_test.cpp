@@ -61,10 +61,16 @@ struct Slot {
                        std::to_wstring(first) + L" " + event_name;
     STARTUPINFOW si{};
     si.cb = sizeof si;
-    if (CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                       nullptr, &si, &pi))
-      return true;
-    start_error = GetLastError();
+    // Under Wine, with thousands of processes started and ended in a row on
+    // a loaded machine, a start now and then fails for a moment; a start
+    // that keeps failing is the failure.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+      if (attempt > 0) Sleep(500);
+      if (CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                         nullptr, &si, &pi))
+        return true;
+      start_error = GetLastError();
+    }
     return false;
   }
   DWORD start_error = 0;
