@@ -69,7 +69,14 @@ VarnikWindow::VarnikWindow(std::string arguments, std::string program_folder)
     : arguments_(std::move(arguments)), program_folder_override_(std::move(program_folder)) {}
 
 VarnikWindow::~VarnikWindow() {
-  search_.reset();  // stops the worker before the window it reports to goes
+  // The worker stops before the window it reports to goes, unless it is
+  // held up in a read that will not break off.
+  if (search_) {
+    search_->Cancel();
+    if (!search_->WaitFor(std::chrono::milliseconds(1000)))
+      stalled_searches_.push_back(std::move(search_));
+    search_.reset();
+  }
   DropEndedStalledSearches();
   // A worker still held up in a read keeps its runner: destroyed, the
   // runner would wait for it. It reports to a window that is gone, which
