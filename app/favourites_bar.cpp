@@ -136,8 +136,30 @@ int FavouritesBar::ButtonWidth() const {
   return LOWORD(static_cast<DWORD>(SendMessageW(toolbar_, TB_GETBUTTONSIZE, 0, 0)));
 }
 
+void FavouritesBar::SetPictureLoader(std::function<HICON(int)> load) {
+  load_picture_ = std::move(load);
+  loaded_pictures_ = 0;
+}
+
+// A start shows mostly free buttons, or buttons of one or two file types:
+// only the pictures they show are loaded, each once.
+void FavouritesBar::LoadShownPictures() {
+  if (!pictures_ || !load_picture_) return;
+  for (const ToolButtonSetting& b : buttons_) {
+    if (b.image <= 0 || b.image > kPictures) continue;
+    const int picture = b.image - 1;
+    if (loaded_pictures_ & (1u << picture)) continue;
+    loaded_pictures_ |= 1u << picture;
+    if (HICON icon = load_picture_(picture)) {
+      ImageList_ReplaceIcon(pictures_, picture, icon);
+      DestroyIcon(icon);
+    }
+  }
+}
+
 void FavouritesBar::SetPictures(HIMAGELIST pictures) {
   pictures_ = pictures;
+  loaded_pictures_ = 0;
   SendMessageW(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(pictures_));
   Show();
 }
@@ -192,6 +214,7 @@ void FavouritesBar::Show() {
   // read and the free buttons are buttons one can see and click.
   const int minimum = WidestLabelLine(label_) + 10;
   SendMessageW(toolbar_, TB_SETBUTTONWIDTH, 0, MAKELPARAM(minimum, 0x7FFF));
+  LoadShownPictures();
   std::array<TBBUTTON, kButtons> tb{};
   for (int i = 0; i < kButtons; ++i) {
     const std::size_t k = static_cast<std::size_t>(i);

@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -45,8 +46,11 @@ class FavouritesBar {
   int ButtonWidth() const;
 
   // New pictures (the window's DPI changed): the buttons are measured anew
-  // with them and with the label's new font.
+  // with them and with the label's new font. The list holds a place for
+  // each picture; a picture is put in its place the first time a button
+  // shows it, from `load` (an icon the bar then owns, or null).
   void SetPictures(HIMAGELIST pictures);
+  void SetPictureLoader(std::function<HICON(int picture)> load);
 
   // Makes the buttons no taller than `available` pixels of column allow
   // for 20, down to the height of a picture or a caption: in a shorter
@@ -57,7 +61,11 @@ class FavouritesBar {
   void Show();
 
   HWND toolbar_, label_;
+  void LoadShownPictures();
+
   HIMAGELIST pictures_;
+  std::function<HICON(int)> load_picture_;
+  unsigned loaded_pictures_ = 0;  // a bit for each picture in the list
   UINT first_command_;
   HWND label_tip_ = nullptr;
   void ApplyHeight();

@@ -2,6 +2,9 @@
 // image lists and fonts.
 #include <windowsx.h>
 
+#include <cstdint>
+#include <vector>
+
 #include "app/favourites_bar.h"
 #include "app/folder_tree_pane.h"
 #include "app/resource.h"
@@ -133,6 +136,12 @@ void VarnikWindow::CreateControls() {
   CreateImageLists();
   tree_pane_ = std::make_unique<FolderTreePane>(TreeView1);
   favourites_ = std::make_unique<FavouritesBar>(Toolbar1, Label6, ImageList3, kCmdToolButtonFirst);
+  favourites_->SetPictureLoader([this](int picture) {
+    int size = 0, unused = 0;
+    if (!ImageList3 || !ImageList_GetIconSize(ImageList3, &size, &unused)) return HICON{};
+    return static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_TOOL_FIRST + picture),
+                                         IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+  });
 }
 
 void VarnikWindow::PlaceDesignControls() {
@@ -184,8 +193,21 @@ void VarnikWindow::CreateImageLists() {
   for (int id : {IDI_LIST2_BAT, IDI_LIST2_JWF}) load(ImageList2, id, big);
 
   // The toolbar's pictures come from the icons 121 to 127, in that order.
+  // Seven empty places for the pictures of icons 121 to 127, in that order;
+  // the favourites bar fills a place when a button first shows its picture
+  // (loading an icon costs Wine a few milliseconds, at every start).
   ImageList3 = ImageList_Create(small, small, ILC_COLOR32 | ILC_MASK, 7, 0);
-  for (int id = IDI_TOOL_FIRST; id < IDI_TOOL_FIRST + 7; ++id) load(ImageList3, id, small);
+  {
+    const std::vector<std::uint32_t> clear(static_cast<std::size_t>(small) * small * 7, 0);
+    // A mask of ones: every pixel of an empty place lets the button show.
+    const std::size_t mask_row = ((static_cast<std::size_t>(small) * 7 + 15) / 16) * 2;
+    const std::vector<std::uint8_t> see_through(mask_row * small, 0xFF);
+    HBITMAP places = CreateBitmap(small * 7, small, 1, 32, clear.data());
+    HBITMAP mask = CreateBitmap(small * 7, small, 1, 1, see_through.data());
+    if (places && mask) ImageList_Add(ImageList3, places, mask);
+    if (places) DeleteObject(places);
+    if (mask) DeleteObject(mask);
+  }
   SendMessageW(Toolbar1, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(ImageList3));
 
   // Window icons for the three filters: pictures 1 and 2 of ImageList2 and

@@ -113,6 +113,9 @@ bool VarnikWindow::Create(HINSTANCE instance) {
   SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&VarnikWindow::WndProc));
   dpi_ = DpiOf(hwnd_);
+  // Controls and the menu bar arriving resize the hidden window; the load
+  // sequence lays it out once, when everything is in place.
+  IsLoading = true;
   CreateControls();
   AttachPaneDrag();
   CreateMenus();

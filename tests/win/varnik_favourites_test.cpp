@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -19,6 +20,36 @@
 
 namespace zel {
 namespace {
+
+// True when the image list's picture leaves a mark on a white square.
+bool PictureDrawn(HIMAGELIST list, int index) {
+  int cx = 0, cy = 0;
+  if (!ImageList_GetIconSize(list, &cx, &cy)) return false;
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = cx;
+  bi.bmiHeader.biHeight = -cy;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP dib = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!dib) {
+    DeleteDC(dc);
+    return false;
+  }
+  HGDIOBJ old = SelectObject(dc, dib);
+  auto* px = static_cast<std::uint32_t*>(bits);
+  for (int i = 0; i < cx * cy; ++i) px[i] = 0x00FFFFFF;
+  ImageList_Draw(list, index, dc, 0, 0, ILD_TRANSPARENT);
+  GdiFlush();
+  bool marked = false;
+  for (int i = 0; i < cx * cy && !marked; ++i) marked = (px[i] & 0x00FFFFFF) != 0x00FFFFFF;
+  SelectObject(dc, old);
+  DeleteObject(dib);
+  DeleteDC(dc);
+  return marked;
+}
 
 namespace fs = std::filesystem;
 using namespace test;
@@ -139,6 +170,17 @@ TEST_F(TreeFixture, CtrlRegistersShiftFreesAndAClickJumpsToTheFolderAndType) {
   EXPECT_EQ(b0.caption, "a");
   EXPECT_EQ(b0.tooltip, key_a);
   EXPECT_EQ(b0.image, 1);
+  // The button shows picture 1 (the batch icon); the layer files' picture
+  // is not needed yet.
+  TBBUTTON button0{};
+  ASSERT_TRUE(SendMessageW(w.Toolbar1, TB_GETBUTTON, 0, reinterpret_cast<LPARAM>(&button0)));
+  EXPECT_EQ(button0.iBitmap, 0);
+  HIMAGELIST pictures =
+      reinterpret_cast<HIMAGELIST>(SendMessageW(w.Toolbar1, TB_GETIMAGELIST, 0, 0));
+  ASSERT_NE(pictures, nullptr);
+  EXPECT_EQ(ImageList_GetImageCount(pictures), 7);
+  EXPECT_TRUE(PictureDrawn(pictures, 0));
+  EXPECT_FALSE(PictureDrawn(pictures, 2));
   EXPECT_EQ(ButtonText(w, 0), L"a");
   EXPECT_EQ(Tip(w, 0), Wide(key_a));
 
