@@ -84,9 +84,21 @@ double TimeStart(const std::wstring& exe, const std::wstring& args, const std::w
   LARGE_INTEGER freq, t0, t1;
   QueryPerformanceFrequency(&freq);
   QueryPerformanceCounter(&t0);
-  if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      cwd.empty() ? nullptr : cwd.c_str(), &si, &pi)) {
-    std::fprintf(stderr, "cannot start %ls (%lu)\n", exe.c_str(), GetLastError());
+  // Wine now and then refuses one start of many in a row (error 1359); the
+  // start is tried again, and timed from the try that worked.
+  bool started = false;
+  DWORD error = 0;
+  for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+    if (attempt > 0) {
+      Sleep(500);
+      QueryPerformanceCounter(&t0);
+    }
+    started = CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             cwd.empty() ? nullptr : cwd.c_str(), &si, &pi) != 0;
+    if (!started) error = GetLastError();
+  }
+  if (!started) {
+    std::fprintf(stderr, "cannot start %ls (%lu)\n", exe.c_str(), error);
     return -1;
   }
   double ms = -1;
