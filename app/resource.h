@@ -2,8 +2,8 @@
 #pragma once
 
 #define IDI_APP 103          // the program; also the layer-file picture
-#define IDI_LIST2_BAT 111    // ImageList2: batch filter
-#define IDI_LIST2_JWF 112    // ImageList2: environment filter
+#define IDI_LIST2_BAT 111    // window icon: batch filter
+#define IDI_LIST2_JWF 112    // window icon: environment filter
 #define IDI_TOOL_FIRST 121   // ImageList3: 121 .. 127, toolbar pictures
 #define IDI_TOOL_BAT 121
 #define IDI_TOOL_JWF 122

@@ -174,7 +174,7 @@ void VarnikWindow::ApplyUiFont() {
 // Made anew at the window's DPI; the lists they replace are destroyed
 // once nothing shows them.
 void VarnikWindow::CreateImageLists() {
-  HIMAGELIST old_lists[3] = {ImageList1, ImageList2, ImageList3};
+  HIMAGELIST old_lists[2] = {ImageList1, ImageList3};
   auto load = [this](HIMAGELIST list, int id, int size) {
     HICON icon = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(id), IMAGE_ICON,
                                                size, size, LR_DEFAULTCOLOR));
@@ -188,11 +188,6 @@ void VarnikWindow::CreateImageLists() {
   for (int id : {IDI_TREE_DRIVE, IDI_TREE_FOLDER, IDI_TREE_OPEN}) load(ImageList1, id, small);
   TreeView_SetImageList(TreeView1, ImageList1, TVSIL_NORMAL);
 
-  const int big = GetSystemMetricsForDpi(SM_CXICON, dpi_);
-  ImageList2 = ImageList_Create(big, big, ILC_COLOR32 | ILC_MASK, 2, 0);
-  for (int id : {IDI_LIST2_BAT, IDI_LIST2_JWF}) load(ImageList2, id, big);
-
-  // The toolbar's pictures come from the icons 121 to 127, in that order.
   // Seven empty places for the pictures of icons 121 to 127, in that order;
   // the favourites bar fills a place when a button first shows its picture
   // (loading an icon costs Wine a few milliseconds, at every start).
@@ -210,14 +205,25 @@ void VarnikWindow::CreateImageLists() {
   }
   SendMessageW(Toolbar1, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(ImageList3));
 
-  // Window icons for the three filters: pictures 1 and 2 of ImageList2 and
-  // the program's own icon for layer files.
-  icons_[0].reset(ImageList_GetIcon(ImageList2, 0, ILD_NORMAL));
-  icons_[1].reset(ImageList_GetIcon(ImageList2, 1, ILD_NORMAL));
-  icons_[2].reset(static_cast<HICON>(
-      LoadImageW(instance_, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, big, big, LR_DEFAULTCOLOR)));
+  // The window icons of the filters are made again at the new size when
+  // first shown.
+  for (UniqueIcon& icon : icons_) icon.reset();
   for (HIMAGELIST l : old_lists)
     if (l) ImageList_Destroy(l);
+}
+
+// The window's icon for a filter: the batch and environment pictures, and
+// the program's own icon for layer files. Each is loaded when its filter is
+// first shown (an icon costs Wine milliseconds at every start).
+HICON VarnikWindow::FilterIcon(int index) {
+  if (index < 0 || index > 2) index = 0;
+  if (!icons_[index]) {
+    static const int kIds[3] = {IDI_LIST2_BAT, IDI_LIST2_JWF, IDI_APP};
+    const int big = GetSystemMetricsForDpi(SM_CXICON, dpi_);
+    icons_[index].reset(static_cast<HICON>(LoadImageW(
+        instance_, MAKEINTRESOURCEW(kIds[index]), IMAGE_ICON, big, big, LR_DEFAULTCOLOR)));
+  }
+  return icons_[index].get();
 }
 
 void VarnikWindow::CreateMenus() {

@@ -18,7 +18,7 @@ void VarnikWindow::OnDpiChanged(int dpi, const RECT* suggested) {
     CreateImageLists();
     // The window's icons and the filter button's picture came from the old
     // lists.
-    HICON icon = icons_[FilterIndex()].get();
+    HICON icon = FilterIcon(FilterIndex());
     SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     SendMessageW(Command3, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));

@@ -101,8 +101,6 @@ void VarnikWindow::LoadSequence() {
   IsLoading = false;
 
   LoadTreeCache();
-  frmtask_ = std::make_unique<TrayWindow>();
-  frmtask_->Create(instance_, program_folder_, TrayHostOfThisWindow());
   SelectTreeNode(AsciiUpper(current_folder_));
   // Laid out while still hidden and before the rows and the hint come:
   // moving the controls then repaints nothing, and neither the list nor the
@@ -128,6 +126,17 @@ void VarnikWindow::LoadSequence() {
     OnResize();
   RedrawWindow(hwnd_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
   SetFocus(ListView1);
+  // The tray window shows nothing until the user acts, so it is loaded
+  // right after the window shows, not before: the message comes before any
+  // click or key of the user's.
+  if (!PostMessageW(hwnd_, kLoadTrayMessage, 0, 0)) LoadTrayWindow();
+}
+
+void VarnikWindow::LoadTrayWindow() {
+  if (frmtask_ || unloading_ || !hwnd_) return;
+  auto tray = std::make_unique<TrayWindow>();
+  tray->Create(instance_, program_folder_, TrayHostOfThisWindow());
+  frmtask_ = std::move(tray);
 }
 
 namespace {
@@ -320,7 +329,7 @@ void VarnikWindow::OnFilterChange() {
   ShowWindow(Com_jwwinjwf, index == 1 ? SW_SHOW : SW_HIDE);
   SetCtlTextU(label2, kFolderLabels[index]);
   for (HWND h : {chk_smenu, txtengin, Label5}) ShowWindow(h, index == 0 ? SW_SHOW : SW_HIDE);
-  HICON icon = icons_[index].get();
+  HICON icon = FilterIcon(index);
   SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
   SendMessageW(Command3, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));

@@ -95,7 +95,7 @@ VarnikWindow::~VarnikWindow() {
   }
   if (files_menu_) DestroyMenu(files_menu_);
   if (tree) DestroyMenu(tree);
-  for (HIMAGELIST l : {ImageList1, ImageList2, ImageList3})
+  for (HIMAGELIST l : {ImageList1, ImageList3})
     if (l) ImageList_Destroy(l);
 }
 
@@ -167,6 +167,9 @@ LRESULT VarnikWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
       hwnd_ = nullptr;
       PostQuitMessage(0);
+      return 0;
+    case kLoadTrayMessage:
+      LoadTrayWindow();
       return 0;
     case FolderSearchRunner::kProgressMessage:
     case FolderSearchRunner::kDoneMessage:

@@ -229,6 +229,9 @@ class VarnikWindow {
   void PlaceDesignControls();
   void CreateMenus();
   void CreateImageLists();
+  HICON FilterIcon(int index);
+  void LoadTrayWindow();
+  static constexpr UINT kLoadTrayMessage = WM_APP + 42;
   void ApplyFonts();
 
   // Load, save and close (varnik_load.cpp).
@@ -329,7 +332,7 @@ class VarnikWindow {
   bool tree_selected_by_mouse_ = false;
   std::string folder_display_name_;
   std::unique_ptr<FavouritesBar> favourites_;
-  HIMAGELIST ImageList1 = nullptr, ImageList2 = nullptr, ImageList3 = nullptr;
+  HIMAGELIST ImageList1 = nullptr, ImageList3 = nullptr;
   UniqueFont tree_font_, list_font_, come_font_, ui_font_;
   UniqueIcon icons_[3];  // window icons per filter
   std::unique_ptr<TrayWindow> frmtask_;

@@ -47,7 +47,7 @@ bool FolderTree::AddFolderPath(const std::string& path, const FolderKeyFunction&
       std::optional<std::string> k = key_of(cursor_key, part);
       if (!k || k->empty()) return false;
       key = AsciiUpper(*k);
-      found = Find(key);
+      found = FindUpper(key);
     }
     steps.push_back({key, part, found});
     cursor = found;  // -1: a node still to be made
@@ -60,7 +60,7 @@ bool FolderTree::AddFolderPath(const std::string& path, const FolderKeyFunction&
       continue;
     }
     // Keys stay unique even where two parts of one path come to one key.
-    int again = Find(s.key);
+    int again = FindUpper(s.key);
     if (again >= 0) {
       parent = again;
       continue;
@@ -72,7 +72,7 @@ bool FolderTree::AddFolderPath(const std::string& path, const FolderKeyFunction&
     nodes_.push_back(n);
     const int index = static_cast<int>(nodes_.size()) - 1;
     ++nodes_[static_cast<std::size_t>(parent)].children;
-    by_key_[AsciiUpper(s.key)] = index;
+    by_key_[s.key] = index;
     by_text_[{parent, AsciiUpper(s.text)}] = index;
     if (added) added->push_back(index);
     parent = index;
@@ -85,8 +85,12 @@ void FolderTree::AddCacheText(const std::string& bytes, const FolderKeyFunction&
   for (const std::string& line : TreeCacheLines(bytes)) AddFolderPath(line, key_of, added);
 }
 
-int FolderTree::Find(std::string_view key) const {
-  auto it = by_key_.find(AsciiUpper(key));
+int FolderTree::Find(std::string_view key) const { return FindUpper(AsciiUpper(key)); }
+
+// Keys of a long path are long and every step of a path is looked up, so a
+// key already in upper case is not made again.
+int FolderTree::FindUpper(const std::string& upper_key) const {
+  auto it = by_key_.find(upper_key);
   return it == by_key_.end() ? -1 : it->second;
 }
 

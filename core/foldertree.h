@@ -75,6 +75,8 @@ class FolderTree {
   const FolderNode& node(int i) const { return nodes_[static_cast<std::size_t>(i)]; }
 
  private:
+  int FindUpper(const std::string& upper_key) const;
+
   std::vector<FolderNode> nodes_;
   std::unordered_map<std::string, int> by_key_;  // upper-case key -> node
   // (parent, upper-case text) -> child: a folder met again under the same

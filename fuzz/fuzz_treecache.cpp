@@ -19,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const FolderKeyFunction key_of = [gone](const std::string& parent,
                                           const std::string& name) -> std::optional<std::string> {
     if (name.empty() || (gone && name.size() % (gone % 7 + 2) == 0)) return std::nullopt;
-    return AsciiUpper(parent + "\\" + name);
+    // The parent's key is in upper case already, as the tree's keys are.
+    return parent + "\\" + AsciiUpper(name);
   };
   FolderTree tree;
   tree.Reset("c:");

@@ -14,17 +14,20 @@ namespace zel {
 
 namespace {
 
-// The short (8.3) form Windows gives for an existing path; empty when it
-// gives none.
-std::wstring ShortPathOf(const std::wstring& path) {
-  DWORD n = GetShortPathNameW(path.c_str(), nullptr, 0);
+// The short (8.3) or the long form Windows gives for an existing path;
+// empty when it gives none.
+std::wstring PathForm(const std::wstring& path, DWORD(WINAPI* form)(LPCWSTR, LPWSTR, DWORD)) {
+  DWORD n = form(path.c_str(), nullptr, 0);
   if (n == 0) return {};
   std::wstring out(n, L'\0');
-  DWORD got = GetShortPathNameW(path.c_str(), out.data(), n);
+  DWORD got = form(path.c_str(), out.data(), n);
   if (got == 0 || got >= n) return {};
   out.resize(got);
   return out;
 }
+
+std::wstring ShortPathOf(const std::wstring& path) { return PathForm(path, GetShortPathNameW); }
+std::wstring LongPathForm(const std::wstring& path) { return PathForm(path, GetLongPathNameW); }
 
 // A path that Windows gave, in code page 932. Where the long form holds a
 // character code page 932 cannot (its bytes would name another file, or
@@ -299,6 +302,10 @@ bool Win32FileSystem::ListFiles(const std::string& search, std::vector<DirEntry>
   std::size_t star = wsearch.rfind(L"\\*");
   std::wstring ext = star == std::wstring::npos ? L"" : wsearch.substr(star + 2);
   std::wstring folder = star == std::wstring::npos ? L"" : wsearch.substr(0, star);
+  listed_folder_ = folder;
+  // "c:" alone would name the drive's current folder, not its root.
+  const bool drive_only = folder.size() == 2 && folder[1] == L':';
+  long_folder_ = folder.empty() || drive_only ? std::wstring() : LongPathForm(folder);
   WIN32_FIND_DATAW fd;
   UniqueFind find(FindFirstFileExW(wsearch.c_str(), FindExInfoBasic, &fd,
                                    FindExSearchNameMatch, nullptr, 0));
@@ -325,8 +332,19 @@ bool Win32FileSystem::ListFiles(const std::string& search, std::vector<DirEntry>
   return true;
 }
 
+std::wstring Win32FileSystem::OpeningPath(const std::string& path) const {
+  std::wstring w = Wide(path);
+  // Only a file directly in the listed folder, named as the listing named
+  // the folder; anything else is opened as given.
+  const std::size_t n = listed_folder_.size();
+  if (long_folder_.empty() || w.size() <= n + 1 || w.compare(0, n, listed_folder_) != 0 ||
+      w[n] != L'\\' || w.find(L'\\', n + 1) != std::wstring::npos)
+    return w;
+  return long_folder_ + w.substr(n);
+}
+
 std::unique_ptr<ByteSource> Win32FileSystem::OpenBytes(const std::string& path) {
-  UniqueFile f(CreateFileW(Wide(path).c_str(), GENERIC_READ,
+  UniqueFile f(CreateFileW(OpeningPath(path).c_str(), GENERIC_READ,
                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!f) return nullptr;
@@ -334,7 +352,7 @@ std::unique_ptr<ByteSource> Win32FileSystem::OpenBytes(const std::string& path) 
 }
 
 std::unique_ptr<OpenedFile> Win32FileSystem::OpenRead(const std::string& path) {
-  UniqueFile f(CreateFileW(Wide(path).c_str(), GENERIC_READ,
+  UniqueFile f(CreateFileW(OpeningPath(path).c_str(), GENERIC_READ,
                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!f) return nullptr;

@@ -369,6 +369,50 @@ TEST(Win32FileSystem, OpenReadGivesBytesSizeAndLocalTime) {
   EXPECT_EQ(files.OpenBytes(ProgramPath(dir.path() / "missing.bat")), nullptr);
 }
 
+// The program names folders by their upper-case short form; their files
+// are opened through the folder's long form, and only theirs.
+TEST(Win32FileSystem, FilesOfAFolderListedByItsShortNameOpenAsTheirOwn) {
+  TempDir dir;
+  const fs::path folder = dir.path() / PathFromCp932(J("外部変形 フォルダ long name"));
+  fs::create_directories(folder / "sub");
+  const fs::path a = folder / "first.bat", b = folder / PathFromCp932(J("表示ソフト.bat"));
+  WriteBytes(a, "REM one\r\n#jw\r\n");
+  WriteBytes(b, "REM two\r\n#jw\r\n");
+  WriteBytes(folder / "sub" / "first.bat", "REM three\r\n#jw\r\n");
+  const std::optional<std::string> short_form = ShortFolderPath(ProgramPath(folder));
+  ASSERT_TRUE(short_form.has_value());
+  const std::string key = AsciiUpper(*short_form);
+
+  Win32FileSystem files;
+  FileListing listing = BuildFileList(files, key, kFilterBatch);
+  EXPECT_FALSE(listing.stopped);
+  std::vector<std::string> titles;
+  for (const FileRow& r : listing.rows) titles.push_back(r.title);
+  std::sort(titles.begin(), titles.end());
+  EXPECT_EQ(titles, (std::vector<std::string>{" one", " two"}));
+
+  char buf[64];
+  auto read = [&](const std::string& path) -> std::string {
+    std::unique_ptr<ByteSource> bytes = files.OpenBytes(path);
+    if (!bytes) return "(none)";
+    const long long got = bytes->Read(buf, sizeof buf);
+    return got < 0 ? "(failed)" : std::string(buf, static_cast<std::size_t>(got));
+  };
+  // A file below the listed folder is opened as named, not taken for one
+  // of the folder's own.
+  EXPECT_EQ(read(key + "\\SUB\\FIRST.BAT"), "REM three\r\n#jw\r\n");
+  EXPECT_EQ(read(key + "\\first.bat"), "REM one\r\n#jw\r\n");
+  std::unique_ptr<OpenedFile> opened = files.OpenRead(key + "\\" + J("表示ソフト.bat"));
+  ASSERT_NE(opened, nullptr);
+  EXPECT_EQ(opened->size, 14u);
+  EXPECT_EQ(read(key + "\\missing.bat"), "(none)");
+
+  // The folder renamed after the listing: its files are gone from both
+  // names, and nothing else opens in their place.
+  fs::rename(folder, dir.path() / "moved");
+  EXPECT_EQ(read(key + "\\first.bat"), "(none)");
+}
+
 TEST(BuildFileListOnWindows, LockedFileStopsTheListingKeepingEarlierRows) {
   TempDir dir;
   const std::vector<std::string> names = {"a1.bat", "b2.bat", "c3.bat", "d4.bat", "e5.bat"};

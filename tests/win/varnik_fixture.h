@@ -133,11 +133,14 @@ class VarnikWindowTest : public ::testing::Test {
   void WriteIni(const Settings& s) const { WriteBytes(ini(), FormatSettings(s)); }
   std::vector<std::string> IniLines() const { return SplitLines(ReadBytes(ini())); }
 
-  // Creates the window and waits until it is shown.
+  // Creates the window and waits until it is shown and its tray window,
+  // which loads once the window shows, is there.
   static void Start(VarnikWindow& w) {
     ASSERT_TRUE(w.Create(GetModuleHandleW(nullptr)));
     ASSERT_TRUE(w.alive());
-    ASSERT_TRUE(WaitFor([&] { return w.settings().win != 0 || Visible(w.hwnd()); }));
+    ASSERT_TRUE(WaitFor([&] {
+      return (w.settings().win != 0 || Visible(w.hwnd())) && w.frmtask() != nullptr;
+    }));
   }
 
  private:
