@@ -30,6 +30,12 @@ for exe in Varnik.exe Pocklet.exe; do
   for d in "${dlls[@]}"; do
     check "$exe imports only system DLLs: $d" grep -Eq "$system_dll" <<<"$d"
   done
+  # DLLs loaded on first call (delay imports) or by name are listed in no
+  # import table; their names stand in the program as text.
+  mapfile -t named < <(x86_64-w64-mingw32-strings -a "$stage/$exe" | grep -iE '^[a-z0-9_+.-]+\.dll$' | tr 'A-Z' 'a-z' | sort -u)
+  for d in "${named[@]}"; do
+    check "$exe names only system DLLs: $d" grep -Eq "$system_dll" <<<"$d"
+  done
   size=$(stat -c %s "$stage/$exe")
   check "$exe is under 2 MB ($size bytes)" test "$size" -lt 2000000
   check "$exe carries no symbols" bash -c "! x86_64-w64-mingw32-objdump -h '$stage/$exe' | grep -q '\.debug_'"
