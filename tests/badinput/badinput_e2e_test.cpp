@@ -137,7 +137,8 @@ TEST(BadInputEndToEnd, EachBatchRunsInJwCadAndIsRecordedInTheHistoryWhole) {
       return lines.size() == 62 && Entry(lines, 1).second == Narrow(corpus.File(f->stem, ".bat").wstring());
     }, 30s)) << SplitLines(ReadBytes(rig.prog / "Taskmnu.ini")).size() << " lines, entry 1: "
              << Utf8FromCp932(Entry(SplitLines(ReadBytes(rig.prog / "Taskmnu.ini")), 1).second)
-             << "\nwanted: " << Utf8FromCp932(Narrow(corpus.File(f->stem, ".bat").wstring()));
+             << "\nwanted: " << Utf8FromCp932(Narrow(corpus.File(f->stem, ".bat").wstring()))
+             << "\nmessage: " << WindowText(FindMessageBox(varnik.pid()));
     EXPECT_EQ(FindMessageBox(varnik.pid()), nullptr) << WindowText(FindMessageBox(varnik.pid()));
     const std::string wrapper = ReadBytes(rig.jww / "_VNKtemp.bat");
     EXPECT_TRUE(ReadBytes(rig.prog / "TTemp1.bat") == wrapper);
