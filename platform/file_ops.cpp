@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/wstr.h"
 
@@ -57,28 +58,16 @@ bool RenameThroughTemporaryName(const std::wstring& from, const std::wstring& to
   return false;
 }
 
-// The long form Windows gives for an existing path; empty when it gives
-// none.
-std::wstring LongForm(const std::wstring& w) {
-  const DWORD n = GetLongPathNameW(w.c_str(), nullptr, 0);
-  if (n == 0) return {};
-  std::wstring out(n, L'\0');
-  const DWORD got = GetLongPathNameW(w.c_str(), out.data(), n);
-  if (got == 0 || got >= n) return {};
-  out.resize(got);
-  return out;
-}
-
 }  // namespace
 
 std::wstring LongPathOf(const std::string& path) {
   const std::wstring w = Wide(path);
-  if (std::wstring long_form = LongForm(w); !long_form.empty()) return long_form;
+  if (std::wstring long_form = LongPathForm(w); !long_form.empty()) return long_form;
   // A file that is not there yet (the editor may create it): its folder
   // written out, its name as given.
   const std::size_t cut = w.find_last_of(L'\\');
   if (cut == std::wstring::npos || cut == 0) return w;
-  const std::wstring folder = LongForm(w.substr(0, cut));
+  const std::wstring folder = LongPathForm(w.substr(0, cut));
   return folder.empty() ? w : folder + w.substr(cut);
 }
 

@@ -27,7 +27,6 @@ std::wstring PathForm(const std::wstring& path, DWORD(WINAPI* form)(LPCWSTR, LPW
 }
 
 std::wstring ShortPathOf(const std::wstring& path) { return PathForm(path, GetShortPathNameW); }
-std::wstring LongPathForm(const std::wstring& path) { return PathForm(path, GetLongPathNameW); }
 
 // A path that Windows gave, in code page 932. Where the long form holds a
 // character code page 932 cannot (its bytes would name another file, or
@@ -41,6 +40,8 @@ std::string ProgramPathOf(const std::wstring& path) {
 }
 
 }  // namespace
+
+std::wstring LongPathForm(const std::wstring& path) { return PathForm(path, GetLongPathNameW); }
 
 std::optional<std::string> ShortFolderPath(const std::string& folder) {
   if (folder.empty() || !FolderExists(folder)) return std::nullopt;

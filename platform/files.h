@@ -13,6 +13,10 @@ namespace zel {
 // file system keeps no short names. Nothing when the folder does not exist.
 std::optional<std::string> ShortFolderPath(const std::string& folder);
 
+// The long form Windows gives for an existing path; empty when it gives
+// none.
+std::wstring LongPathForm(const std::wstring& path);
+
 // True when the file can be opened for reading. A folder, a file another
 // program holds locked, a missing drive and an empty path give false.
 bool FileExists(const std::string& path);
