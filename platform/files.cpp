@@ -179,6 +179,27 @@ bool WriteTempFile(const std::wstring& folder, const std::string& bytes, std::ws
   return ok;
 }
 
+// Moves the written temporary file to its name. Another program reading
+// the target for a moment (a virus scanner, an indexer, an editor looking at
+// "Varnik.ini") makes the move fail with a sharing error while it holds the
+// file; the move is tried again for a short while so that such a glance
+// does not make the save fail. A file held for longer still fails.
+bool MoveIntoPlace(const std::wstring& temp, const std::wstring& target, DWORD flags) {
+  constexpr int kTries = 20;
+  constexpr DWORD kPauseMs = 25;
+  for (int attempt = 1;; ++attempt) {
+    if (MoveFileExW(temp.c_str(), target.c_str(), flags)) return true;
+    const DWORD err = GetLastError();
+    if ((err != ERROR_SHARING_VIOLATION && err != ERROR_ACCESS_DENIED &&
+         err != ERROR_LOCK_VIOLATION) ||
+        attempt == kTries) {
+      SetLastError(err);
+      return false;
+    }
+    Sleep(kPauseMs);
+  }
+}
+
 }  // namespace
 
 bool WriteFileAtomic(const std::string& path, const std::string& bytes) {
@@ -192,7 +213,7 @@ bool WriteFileAtomic(const std::string& path, const std::string& bytes) {
     return false;
   std::wstring temp;
   if (!WriteTempFile(FolderOf(target), bytes, temp)) return false;
-  if (MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+  if (MoveIntoPlace(temp, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     return true;
   DeleteFileW(temp.c_str());
   return false;
@@ -204,8 +225,7 @@ NewFileResult WriteNewFile(const std::string& path, const std::string& bytes) {
   if (!WriteTempFile(FolderOf(target), bytes, temp)) return NewFileResult::kFailed;
   // Without MOVEFILE_REPLACE_EXISTING the move fails on an existing name,
   // so two writers can never take the same name.
-  if (MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH))
-    return NewFileResult::kWritten;
+  if (MoveIntoPlace(temp, target, MOVEFILE_WRITE_THROUGH)) return NewFileResult::kWritten;
   const DWORD err = GetLastError();
   DeleteFileW(temp.c_str());
   return err == ERROR_ALREADY_EXISTS || err == ERROR_FILE_EXISTS ? NewFileResult::kExists

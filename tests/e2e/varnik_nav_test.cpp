@@ -185,7 +185,11 @@ TEST(VarnikNavigation, SearchTheDriveRestartHideFilterFavouriteAndADriveNotReady
     ASSERT_TRUE(ClickNode(tree, L"r:\\tools"));
     ASSERT_TRUE(WaitFor([&] { return WindowText(gai) == L"R:\\TOOLS"; }));
     Post(main, kCmdFoldel);
-    EXPECT_TRUE(WaitFor([&] { return CacheLines(cache).count(L"r:\\tools") == 0; }));
+    EXPECT_TRUE(WaitFor([&] { return CacheLines(cache).count(L"r:\\tools") == 0; }))
+        << "message shown: " << [&] {
+             HWND shown = FindMessageBox(p.pid());
+             return shown ? Narrow(MessageBoxText(shown)) : std::string("none");
+           }();
 
     // Ctrl+click on the first favourites button registers the folder.
     ASSERT_TRUE(ClickNode(tree, L"r:\\jww\\gaihen"));

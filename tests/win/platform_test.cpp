@@ -147,6 +147,43 @@ TEST(WriteFileAtomic, LockedTargetFailsAndKeepsTheOldFile) {
   EXPECT_EQ(ReadBytes(target), "new content\r\n");
 }
 
+// A program that reads the file for a moment, the way a virus scanner or an
+// editor does: sharing reading and writing, not deletion, so no other file
+// can be moved over it while it reads.
+TEST(WriteFileAtomic, AReaderGlancingAtTheTargetDoesNotMakeTheSaveFail) {
+  TempDir dir;
+  const fs::path target = dir.Write("tree_rbat.dat", "r:\\old\r\n");
+  for (const std::string bytes : {std::string("r:\\new\r\n"), std::string(300000, 'y')}) {
+    HANDLE reader = CreateFileW(target.wstring().c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    // While it reads, a plain replace is refused: the case is a real one.
+    const fs::path other = dir.Write("other.tmp", "x");
+    EXPECT_FALSE(MoveFileExW(other.wstring().c_str(), target.wstring().c_str(),
+                             MOVEFILE_REPLACE_EXISTING));
+    fs::remove(other);
+    HANDLE closer = CreateThread(
+        nullptr, 0,
+        [](void* h) -> DWORD {
+          Sleep(150);
+          CloseHandle(static_cast<HANDLE>(h));
+          return 0;
+        },
+        reader, 0, nullptr);
+    ASSERT_NE(closer, nullptr);
+    const bool saved = WriteFileAtomic(ProgramPath(target), bytes);
+    WaitForSingleObject(closer, INFINITE);
+    CloseHandle(closer);
+    EXPECT_TRUE(saved);
+    EXPECT_EQ(ReadBytes(target), bytes);
+    EXPECT_TRUE(TempFilesIn(dir.path()).empty());
+  }
+  // Waiting out a reader never turns into replacing: a new file still
+  // leaves an existing name alone.
+  EXPECT_EQ(WriteNewFile(ProgramPath(target), "z"), NewFileResult::kExists);
+}
+
 // A process that has been started and not yet run: it counts as running
 // until it is ended.
 struct SuspendedProcess {
