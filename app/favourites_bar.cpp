@@ -136,7 +136,7 @@ int FavouritesBar::ButtonWidth() const {
   return LOWORD(static_cast<DWORD>(SendMessageW(toolbar_, TB_GETBUTTONSIZE, 0, 0)));
 }
 
-void FavouritesBar::SetPictureLoader(std::function<HICON(int)> load) {
+void FavouritesBar::SetPictureLoader(std::function<bool(HIMAGELIST, int)> load) {
   load_picture_ = std::move(load);
   loaded_pictures_ = 0;
 }
@@ -150,10 +150,7 @@ void FavouritesBar::LoadShownPictures() {
     const int picture = b.image - 1;
     if (loaded_pictures_ & (1u << picture)) continue;
     loaded_pictures_ |= 1u << picture;
-    if (HICON icon = load_picture_(picture)) {
-      ImageList_ReplaceIcon(pictures_, picture, icon);
-      DestroyIcon(icon);
-    }
+    load_picture_(pictures_, picture);
   }
 }
 

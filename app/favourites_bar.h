@@ -47,10 +47,10 @@ class FavouritesBar {
 
   // New pictures (the window's DPI changed): the buttons are measured anew
   // with them and with the label's new font. The list holds a place for
-  // each picture; a picture is put in its place the first time a button
-  // shows it, from `load` (an icon the bar then owns, or null).
+  // each picture; `load` puts a picture in its place the first time a
+  // button shows it (false when it could not).
   void SetPictures(HIMAGELIST pictures);
-  void SetPictureLoader(std::function<HICON(int picture)> load);
+  void SetPictureLoader(std::function<bool(HIMAGELIST pictures, int picture)> load);
 
   // Makes the buttons no taller than `available` pixels of column allow
   // for 20, down to the height of a picture or a caption: in a shorter
@@ -64,7 +64,7 @@ class FavouritesBar {
   void LoadShownPictures();
 
   HIMAGELIST pictures_;
-  std::function<HICON(int)> load_picture_;
+  std::function<bool(HIMAGELIST, int)> load_picture_;
   unsigned loaded_pictures_ = 0;  // a bit for each picture in the list
   UINT first_command_;
   HWND label_tip_ = nullptr;

@@ -2,6 +2,7 @@
 // image lists and fonts.
 #include <windowsx.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "app/varnik_window.h"
 #include "app/win_text.h"
 #include "core/text.h"
+#include "platform/icon_pictures.h"
 #include "platform/winops.h"
 
 namespace zel {
@@ -18,42 +20,42 @@ namespace zel {
 namespace {
 
 HWND MakeChild(HWND parent, DWORD ex, const wchar_t* cls, const wchar_t* text,
-               DWORD style, int id, HINSTANCE inst) {
-  return CreateWindowExW(ex, cls, text, WS_CHILD | WS_CLIPSIBLINGS | style, 0, 0, 10, 10,
-                         parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), inst,
-                         nullptr);
+               DWORD style, int id, HINSTANCE inst, RECT at = {0, 0, 10, 10}) {
+  return CreateWindowExW(ex, cls, text, WS_CHILD | WS_CLIPSIBLINGS | style, at.left, at.top,
+                         at.right - at.left, at.bottom - at.top, parent,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), inst, nullptr);
 }
 
 }  // namespace
 
 void VarnikWindow::CreateControls() {
   HINSTANCE inst = instance_;
-  // Design positions are kept, so a change of DPI can place them again.
-  auto place = [this](HWND h, TwipRect r) {
+  // Each control is made at its design place, which is kept so a change of
+  // DPI can place it again: a control moved after it was made costs Wine a
+  // round of its own (a drop-down box two, with its list).
+  auto placed = [&](DWORD ex, const wchar_t* cls, const wchar_t* text, DWORD style, int id,
+                    TwipRect r, HWND parent = nullptr) {
+    HWND h = MakeChild(parent ? parent : hwnd_, ex, cls, text, style, id, inst,
+                       {ToPx(r.l), ToPx(r.t), ToPx(r.l) + ToPx(r.w), ToPx(r.t) + ToPx(r.h)});
     design_places_.push_back({h, r});
-    MoveWindow(h, ToPx(r.l), ToPx(r.t), ToPx(r.w), ToPx(r.h), FALSE);
+    return h;
   };
   auto label = [&](const char* text, TwipRect r) {
-    HWND h = MakeChild(hwnd_, 0, L"STATIC", WideUtf8(text).c_str(),
-                       WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE, -1, inst);
-    place(h, r);
-    return h;
+    return placed(0, L"STATIC", WideUtf8(text).c_str(), WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE,
+                  -1, r);
   };
   auto edit = [&](int id, TwipRect r, DWORD extra = 0) {
-    HWND h = MakeChild(hwnd_, WS_EX_CLIENTEDGE, L"EDIT", L"",
-                       WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL | extra, id, inst);
-    place(h, r);
-    return h;
+    return placed(WS_EX_CLIENTEDGE, L"EDIT", L"",
+                  WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL | extra, id, r);
   };
 
   // Top strip: three rows between two etched lines.
-  Line2[0] = MakeChild(hwnd_, 0, L"STATIC", L"", WS_VISIBLE | SS_ETCHEDHORZ, -1, inst);
-  place(Line2[0], {0, 0, 12000, 30});
+  Line2[0] = placed(0, L"STATIC", L"", WS_VISIBLE | SS_ETCHEDHORZ, -1, {0, 0, 12000, 30});
   label2 = label("外部変形フォルダ", {60, 90, 1500, 300});
   txt_gai = edit(kIdTxtGai, {1620, 90, 5400, 300}, ES_READONLY);
-  chk_smenu = MakeChild(hwnd_, 0, L"BUTTON", WideUtf8("カレントフォルダの移動(C)").c_str(),
-                        WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, kIdChkSmenu, inst);
-  place(chk_smenu, {7140, 90, 3300, 300});
+  chk_smenu = placed(0, L"BUTTON", WideUtf8("カレントフォルダの移動(C)").c_str(),
+                     WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, kIdChkSmenu,
+                     {7140, 90, 3300, 300});
 
   LabelJww = label("JWWフォルダ", {60, 450, 1500, 300});
   Txt_jww = edit(kIdTxtJww, {1620, 450, 2700, 300});
@@ -62,37 +64,32 @@ void VarnikWindow::CreateControls() {
   Label5 = label("Engine", {7140, 450, 700, 300});
   txtengin = edit(kIdTxtengin, {7860, 450, 1500, 300}, ES_READONLY);
 
-  Combo1 = MakeChild(hwnd_, 0, WC_COMBOBOXW, L"",
-                     WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, kIdCombo1, inst);
-  place(Combo1, {60, 790, 3000, 2000});
+  Combo1 = placed(0, WC_COMBOBOXW, L"",
+                  WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, kIdCombo1,
+                  {60, 790, 3000, 2000});
   for (const char* entry : {"外変バッチファイル| *.bat", "環境設定 ファイル | *.jwf",
                             "レイヤ設定ファイル| *.jwl"})
     SendMessageW(Combo1, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideUtf8(entry).c_str()));
-  Command3 = MakeChild(hwnd_, 0, L"BUTTON", L"", WS_VISIBLE | WS_TABSTOP | BS_ICON,
-                       kIdCommand3, inst);
-  place(Command3, {3120, 780, 420, 360});
-  Com_jwwinjwf = MakeChild(hwnd_, 0, L"BUTTON", L"JW_WIN.JWF", WS_TABSTOP, kIdComJwwinjwf, inst);
-  place(Com_jwwinjwf, {3600, 780, 1500, 360});
-  Command1 = MakeChild(hwnd_, 0, L"BUTTON", WideUtf8("キャンセル(ESC)").c_str(),
-                       WS_VISIBLE | WS_TABSTOP, kIdCommand1, inst);
-  place(Command1, {5200, 780, 1900, 360});
-  Line2[1] = MakeChild(hwnd_, 0, L"STATIC", L"", WS_VISIBLE | SS_ETCHEDHORZ, -1, inst);
-  place(Line2[1], {0, 1140, 12000, 30});
+  Command3 = placed(0, L"BUTTON", L"", WS_VISIBLE | WS_TABSTOP | BS_ICON, kIdCommand3,
+                    {3120, 780, 420, 360});
+  Com_jwwinjwf = placed(0, L"BUTTON", L"JW_WIN.JWF", WS_TABSTOP, kIdComJwwinjwf,
+                        {3600, 780, 1500, 360});
+  Command1 = placed(0, L"BUTTON", WideUtf8("キャンセル(ESC)").c_str(), WS_VISIBLE | WS_TABSTOP,
+                    kIdCommand1, {5200, 780, 1900, 360});
+  Line2[1] = placed(0, L"STATIC", L"", WS_VISIBLE | SS_ETCHEDHORZ, -1, {0, 1140, 12000, 30});
 
   // Left column: drives, the favourites column and the tree.
-  drvList = MakeChild(hwnd_, 0, WC_COMBOBOXW, L"",
-                      WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, kIdDrvList, inst);
-  place(drvList, {0, 1155, 2790, 3000});
-  Label6 = MakeChild(hwnd_, 0, L"STATIC", L"", WS_VISIBLE | SS_CENTER | SS_NOTIFY, -1, inst);
-  place(Label6, {0, 1470, 600, 450});
+  drvList = placed(0, WC_COMBOBOXW, L"",
+                   WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, kIdDrvList,
+                   {0, 1155, 2790, 3000});
+  Label6 = placed(0, L"STATIC", L"", WS_VISIBLE | SS_CENTER | SS_NOTIFY, -1,
+                  {0, 1470, 600, 450});
   // Raised buttons, not flat ones: a free button has neither picture nor
   // caption, and must still be seen as a button one can click.
-  Toolbar1 = MakeChild(hwnd_, 0, TOOLBARCLASSNAMEW, L"",
-                       WS_VISIBLE | TBSTYLE_LIST | TBSTYLE_TOOLTIPS |
-                           TBSTYLE_WRAPABLE | CCS_VERT | CCS_NORESIZE | CCS_NOPARENTALIGN |
-                           CCS_NODIVIDER,
-                       kIdToolbar1, inst);
-  place(Toolbar1, {0, 1920, 600, 20 * 400});
+  Toolbar1 = placed(0, TOOLBARCLASSNAMEW, L"",
+                    WS_VISIBLE | TBSTYLE_LIST | TBSTYLE_TOOLTIPS | TBSTYLE_WRAPABLE | CCS_VERT |
+                        CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER,
+                    kIdToolbar1, {0, 1920, 600, 20 * 400});
   TreeView1 = MakeChild(hwnd_, WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
                         WS_VISIBLE | WS_TABSTOP | TVS_HASLINES | TVS_HASBUTTONS |
                             TVS_LINESATROOT | TVS_SHOWSELALWAYS,
@@ -103,12 +100,11 @@ void VarnikWindow::CreateControls() {
   Frame3 = MakeChild(hwnd_, 0, L"ZelvantoFrame", L"", WS_VISIBLE | WS_CLIPCHILDREN, -1, inst);
   // Inside the comment area: the strip it is taken by, and the status bar.
   // Their widths follow the layout.
-  Shape1 = MakeChild(Frame3, 0, L"STATIC", L"", WS_VISIBLE | SS_ETCHEDFRAME, -1, inst);
-  place(Shape1, {0, 0, 6000, 45});
-  SBar1 = MakeChild(Frame3, 0, STATUSCLASSNAMEW, L"",
-                    WS_VISIBLE | CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER, kIdSBar1, inst);
-  place(SBar1, {0, 45, 6000, 300});
-  PlaceDesignControls();
+  Shape1 = placed(0, L"STATIC", L"", WS_VISIBLE | SS_ETCHEDFRAME, -1, {0, 0, 6000, 45}, Frame3);
+  SBar1 = placed(0, STATUSCLASSNAMEW, L"",
+                 WS_VISIBLE | CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER, kIdSBar1,
+                 {0, 45, 6000, 300}, Frame3);
+  SetStatusParts();
   // Raised: comments only; the panel turns inset for "every line".
   SendMessageW(SBar1, SB_SETTEXTW, SBT_POPOUT, reinterpret_cast<LPARAM>(WideUtf8("コメント").c_str()));
 
@@ -136,18 +132,21 @@ void VarnikWindow::CreateControls() {
   CreateImageLists();
   tree_pane_ = std::make_unique<FolderTreePane>(TreeView1);
   favourites_ = std::make_unique<FavouritesBar>(Toolbar1, Label6, ImageList3, kCmdToolButtonFirst);
-  favourites_->SetPictureLoader([this](int picture) {
+  favourites_->SetPictureLoader([this](HIMAGELIST pictures, int picture) {
     int size = 0, unused = 0;
-    if (!ImageList3 || !ImageList_GetIconSize(ImageList3, &size, &unused)) return HICON{};
-    return static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_TOOL_FIRST + picture),
-                                         IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+    return ImageList_GetIconSize(pictures, &size, &unused) &&
+           PutIconPicture(pictures, picture, instance_, IDI_TOOL_FIRST + picture, size);
   });
 }
 
 void VarnikWindow::PlaceDesignControls() {
   for (const auto& [h, r] : design_places_)
     MoveWindow(h, ToPx(r.l), ToPx(r.t), ToPx(r.w), ToPx(r.h), FALSE);
-  // Two panels: "Coment" (the display mode of the comment pane) and "info".
+  SetStatusParts();
+}
+
+// Two panels: "Coment" (the display mode of the comment pane) and "info".
+void VarnikWindow::SetStatusParts() {
   int parts[2] = {ToPx(1200), -1};
   SendMessageW(SBar1, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
 }
@@ -161,13 +160,22 @@ void VarnikWindow::ApplyUiFont() {
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
   UniqueFont font(CreateFontIndirectW(&ncm.lfMessageFont));
   if (!font) return;
+  // Not to the three panes, which get the user's fonts (a list view lays
+  // out its header and rows at each font it is given), nor to the lines and
+  // frames that show no text: a font set costs Wine a measuring of its own.
+  struct Target {
+    HFONT font;
+    std::vector<HWND> skip;
+  } target{font.get(), {TreeView1, ListView1, Text1, Line2[0], Line2[1], Shape1, Frame2, Frame3}};
   EnumChildWindows(
       hwnd_,
-      [](HWND child, LPARAM f) -> BOOL {
-        SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(f), FALSE);
+      [](HWND child, LPARAM lp) -> BOOL {
+        const auto* t = reinterpret_cast<const Target*>(lp);
+        if (std::find(t->skip.begin(), t->skip.end(), child) == t->skip.end())
+          SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(t->font), FALSE);
         return TRUE;
       },
-      reinterpret_cast<LPARAM>(font.get()));
+      reinterpret_cast<LPARAM>(&target));
   ui_font_ = std::move(font);  // the old one is no longer selected anywhere
 }
 
@@ -175,17 +183,10 @@ void VarnikWindow::ApplyUiFont() {
 // once nothing shows them.
 void VarnikWindow::CreateImageLists() {
   HIMAGELIST old_lists[2] = {ImageList1, ImageList3};
-  auto load = [this](HIMAGELIST list, int id, int size) {
-    HICON icon = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(id), IMAGE_ICON,
-                                               size, size, LR_DEFAULTCOLOR));
-    if (icon) {
-      ImageList_AddIcon(list, icon);
-      DestroyIcon(icon);
-    }
-  };
   const int small = GetSystemMetricsForDpi(SM_CXSMICON, dpi_);
   ImageList1 = ImageList_Create(small, small, ILC_COLOR32 | ILC_MASK, 3, 0);
-  for (int id : {IDI_TREE_DRIVE, IDI_TREE_FOLDER, IDI_TREE_OPEN}) load(ImageList1, id, small);
+  for (int id : {IDI_TREE_DRIVE, IDI_TREE_FOLDER, IDI_TREE_OPEN})
+    PutIconPicture(ImageList1, -1, instance_, id, small);
   TreeView_SetImageList(TreeView1, ImageList1, TVSIL_NORMAL);
 
   // Seven empty places for the pictures of icons 121 to 127, in that order;
@@ -246,8 +247,16 @@ void VarnikWindow::CreateMenus() {
   item(tree, kCmdChildfoldaseek, "下位フォルダ追加検索");
   item(tree, kCmdFoldel, "フォルダ非表示");
 
-  // The menu bar. The two context menus live outside it: they are hidden
-  // from the bar and only ever opened by right clicks.
+}
+
+// The menu bar, made before the window so the window is made with it: a bar
+// set afterwards lays the whole window out once more. The two context menus
+// live outside it: they are hidden from the bar and only ever opened by
+// right clicks.
+void VarnikWindow::CreateMenuBar() {
+  auto item = [](HMENU m, UINT id, const char* text) {
+    AppendMenuW(m, MF_STRING, id, WideUtf8(text).c_str());
+  };
   menu_bar = CreateMenu();
   item(menu_bar, kCmdEndd, "終了(&X)");
   HMENU samples = CreatePopupMenu();
@@ -269,7 +278,6 @@ void VarnikWindow::CreateMenus() {
   AppendMenuW(menu_bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(moption),
               WideUtf8("設定(&O)").c_str());
   item(menu_bar, kCmdVer, "Ver 3.73");
-  SetMenu(hwnd_, menu_bar);
 }
 
 void VarnikWindow::ApplyFonts() {

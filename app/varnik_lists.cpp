@@ -11,7 +11,10 @@ namespace zel {
 void VarnikWindow::RefreshFileList() {
   auto finish = [this] {
     InvalidateRect(ListView1, nullptr, TRUE);
-    SetFocus(ListView1);
+    // A hidden window (still loading, or resident in the tray) is not
+    // activated for it: focusing it costs Wine an activation of its own,
+    // and the load sequence and the restore give the list the focus.
+    if (IsWindowVisible(hwnd_)) SetFocus(ListView1);
   };
   // The folder must be reachable before the old rows go: a drive that is
   // not ready keeps the previous listing.

@@ -106,10 +106,15 @@ bool VarnikWindow::Create(HINSTANCE instance) {
   InitCommonControlsEx(&icc);
   RegisterClasses(instance);
   // Created hidden: the load sequence shows it when everything is in place.
+  CreateMenuBar();
   hwnd_ = CreateWindowExW(0, kMainWindowClass, L"Zelvanto",
                           WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
-                          900, 680, nullptr, nullptr, instance, nullptr);
-  if (!hwnd_) return false;
+                          900, 680, nullptr, menu_bar, instance, nullptr);
+  if (!hwnd_) {
+    DestroyMenu(menu_bar);
+    menu_bar = nullptr;
+    return false;
+  }
   SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&VarnikWindow::WndProc));
   dpi_ = DpiOf(hwnd_);

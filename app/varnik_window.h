@@ -227,7 +227,9 @@ class VarnikWindow {
   // The controls of the top strip (and the strips inside the comment area)
   // at their design positions, in pixels of the window's DPI.
   void PlaceDesignControls();
+  void SetStatusParts();
   void CreateMenus();
+  void CreateMenuBar();
   void CreateImageLists();
   HICON FilterIcon(int index);
   void LoadTrayWindow();
