@@ -51,22 +51,27 @@ FavouritesBar::FavouritesBar(HWND toolbar, HWND label, HIMAGELIST pictures, UINT
   // registration.
   for (int i = 0; i < 4; ++i) tips_[static_cast<std::size_t>(i)] = WideUtf8("[CTRL+Lクリック]で登録");
 
+  Show();
+}
+
+// The heading's tooltip is made when the pointer first comes over the
+// heading, not at every start: a tooltip is a window of its own, which
+// costs Wine some sixty rounds to its server to make.
+void FavouritesBar::OnPointerOverLabel() {
+  if (label_tip_) return;
   label_tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, GetParent(label_),
                                nullptr, nullptr, nullptr);
-  if (label_tip_) {
-    static std::wstring tip =
-        WideUtf8("[登録:Ctrl+マウスLクリック] [解除:Shift+マウスLクリック]");
-    TTTOOLINFOW info{};
-    info.cbSize = sizeof info;
-    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    info.hwnd = GetParent(label_);
-    info.uId = reinterpret_cast<UINT_PTR>(label_);
-    info.lpszText = tip.data();
-    SendMessageW(label_tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
-  }
-  Show();
+  if (!label_tip_) return;
+  static std::wstring tip = WideUtf8("[登録:Ctrl+マウスLクリック] [解除:Shift+マウスLクリック]");
+  TTTOOLINFOW info{};
+  info.cbSize = sizeof info;
+  info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  info.hwnd = GetParent(label_);
+  info.uId = reinterpret_cast<UINT_PTR>(label_);
+  info.lpszText = tip.data();
+  SendMessageW(label_tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
 }
 
 FavouritesBar::~FavouritesBar() {

@@ -52,6 +52,10 @@ class FavouritesBar {
   void SetPictures(HIMAGELIST pictures);
   void SetPictureLoader(std::function<bool(HIMAGELIST pictures, int picture)> load);
 
+  // The pointer came over the heading `Label6` (its WM_SETCURSOR): its
+  // tooltip starts to follow the pointer there.
+  void OnPointerOverLabel();
+
   // Makes the buttons no taller than `available` pixels of column allow
   // for 20, down to the height of a picture or a caption: in a shorter
   // window all 20 stay in sight and readable.

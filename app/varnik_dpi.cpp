@@ -21,6 +21,7 @@ void VarnikWindow::OnDpiChanged(int dpi, const RECT* suggested) {
     HICON icon = FilterIcon(FilterIndex());
     SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    window_icon_set_ = true;
     SendMessageW(Command3, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
     // The toolbar measures its buttons (pictures, captions) when they are
     // added.

@@ -1,4 +1,5 @@
 // The file list of the main window.
+#include "app/list_prefetch.h"
 #include "app/varnik_window.h"
 #include "app/win_text.h"
 #include "core/filelist.h"
@@ -26,8 +27,16 @@ void VarnikWindow::RefreshFileList() {
   ListView_DeleteAllItems(ListView1);
   // The rows the selection was taken from are gone.
   ClearSelectionState();
-  Win32FileSystem fs;
-  FileListing listing = BuildFileList(fs, current_folder_, FilterIndex());
+  std::optional<FileListing> prefetched;
+  if (list_prefetch_) prefetched = list_prefetch_->Take(current_folder_, FilterIndex());
+  list_prefetch_.reset();
+  FileListing listing;
+  if (prefetched) {
+    listing = std::move(*prefetched);
+  } else {
+    Win32FileSystem fs;
+    listing = BuildFileList(fs, current_folder_, FilterIndex());
+  }
   // The rows come in the order the headers show; each keeps its index into
   // list_rows_, by which a header click reorders them.
   SortRows(listing.rows, list_sort_);

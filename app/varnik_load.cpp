@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "app/favourites_bar.h"
+#include "app/list_prefetch.h"
 #include "app/resource.h"
 #include "app/varnik_window.h"
 #include "app/win_text.h"
@@ -80,23 +81,14 @@ void VarnikWindow::LoadSequence() {
   // After the heading: the column is made at least as wide as it.
   favourites_->Load(settings_.Tools);
 
-  // A folder argument (its second character is ":") becomes the current
-  // folder in short upper-case form; a second one wins. A folder in quotes
-  // (Windows quotes one whose path holds a blank) is one argument.
-  Words words = SplitStartArguments(arguments_);
-  for (int w = 0; w < 2; ++w) {
-    if (CharCount(words[w]) >= 2 && MidChars(words[w], 1, 1) == ":") {
-      if (auto s = ShortFolderPath(words[w])) settings_.gaihenfolder = AsciiUpper(*s);
-    }
-  }
+  if (!argument_folder_.empty()) settings_.gaihenfolder = argument_folder_;
 
   SetCtlText(Txt_jww, settings_.jwwfolder);  // also sets JwwDrive and the wrapper path
   OnJwwFolderChange();
   current_folder_ = settings_.gaihenfolder;
   SetCtlText(txt_gai, current_folder_);
 
-  bool jwf_mode = EqualsNoCase(words[0], "/jwf") || EqualsNoCase(words[1], "/jwf");
-  SelectFilter(jwf_mode ? 1 : 0);
+  SelectFilter(jwf_argument_ ? 1 : 0);
   SelectDrive(LeftChars(current_folder_, 2));
   IsLoading = false;
 
@@ -109,6 +101,7 @@ void VarnikWindow::LoadSequence() {
   SetCtlTextU(Text1,
               "お気に入りフォルダは、\r\n[登録:Ctrl+マウスLクリック]\r\n[解除:Shift+マウスLクリック]");
   RefreshFileList();
+  list_prefetch_.reset();  // unused when the folder could not be listed
   ApplyColumnLayout();
 
   SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
@@ -125,11 +118,49 @@ void VarnikWindow::LoadSequence() {
   if (shown_client.right != hidden_client.right || shown_client.bottom != hidden_client.bottom)
     OnResize();
   RedrawWindow(hwnd_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
-  SetFocus(ListView1);
+  // The list has the keys once the window is active; showing it made it
+  // active where the system lets a starting program come to the front, and
+  // elsewhere the activation (a click, the window manager) focuses the list.
+  // Focusing it here would force an activation of its own.
+  if (GetActiveWindow() == hwnd_) SetFocus(ListView1);
   // The tray window shows nothing until the user acts, so it is loaded
   // right after the window shows, not before: the message comes before any
   // click or key of the user's.
   if (!PostMessageW(hwnd_, kLoadTrayMessage, 0, 0)) LoadTrayWindow();
+}
+
+// A folder argument (its second character is ":") becomes the current
+// folder in short upper-case form; a second one wins. A folder in quotes
+// (Windows quotes one whose path holds a blank) is one argument.
+void VarnikWindow::ReadStartArguments() {
+  Words words = SplitStartArguments(arguments_);
+  argument_folder_.clear();
+  for (int w = 0; w < 2; ++w) {
+    if (CharCount(words[w]) >= 2 && MidChars(words[w], 1, 1) == ":") {
+      if (auto s = ShortFolderPath(words[w])) argument_folder_ = AsciiUpper(*s);
+    }
+  }
+  jwf_argument_ = EqualsNoCase(words[0], "/jwf") || EqualsNoCase(words[1], "/jwf");
+}
+
+// The folder and filter the load sequence will list, from the same settings
+// file and arguments, so their files are read while the window is made.
+// Should the load come to another folder or filter, it lists that itself.
+void VarnikWindow::StartListPrefetch() {
+  program_folder_ = program_folder_override_.empty() ? ModuleFolder() : program_folder_override_;
+  ReadStartArguments();
+  std::string folder = argument_folder_;
+  if (folder.empty()) {
+    Settings s = DefaultSettings(zel::CurrentFolder(), kToolButtonCount);
+    std::string bytes;
+    std::vector<std::string> lines;
+    const bool opened = ReadWholeFile(program_folder_ + "\\" + kSettingsFile, bytes);
+    if (opened) lines = SplitLines(bytes);
+    ParseSettings(opened ? &lines : nullptr, s);
+    ApplySettingsFallbacks(s, zel::CurrentFolder());
+    folder = s.gaihenfolder;
+  }
+  list_prefetch_ = std::make_unique<ListPrefetch>(folder, jwf_argument_ ? 1 : 0);
 }
 
 void VarnikWindow::LoadTrayWindow() {
@@ -330,8 +361,13 @@ void VarnikWindow::OnFilterChange() {
   SetCtlTextU(label2, kFolderLabels[index]);
   for (HWND h : {chk_smenu, txtengin, Label5}) ShowWindow(h, index == 0 ? SW_SHOW : SW_HIDE);
   HICON icon = FilterIcon(index);
-  SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-  SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  // Until another filter is chosen the window shows the class's picture,
+  // which is the batch files' one.
+  if (index != 0 || window_icon_set_) {
+    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    window_icon_set_ = true;
+  }
   SendMessageW(Command3, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
   // While the window loads, the tree is loaded once the drive is known too.
   if (!IsLoading) {

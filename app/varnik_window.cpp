@@ -7,6 +7,7 @@
 #include "app/favourites_bar.h"
 #include "app/folder_search.h"
 #include "app/folder_tree_pane.h"
+#include "app/list_prefetch.h"
 #include "app/varnik_window.h"
 #include "app/win_text.h"
 #include "core/envcomment.h"
@@ -46,10 +47,19 @@ void RegisterClasses(HINSTANCE inst) {
 
   wc.lpfnWndProc = DefWindowProcW;  // replaced per window by the thunk below
   wc.lpszClassName = kMainWindowClass;
-  wc.hIcon = LoadIconW(inst, MAKEINTRESOURCEW(IDI_APP));
+  // The window starts with the batch files' picture, the filter most
+  // starts show: a window icon set afterwards costs Wine a conversion for
+  // the desktop each time.
+  wc.hIcon = static_cast<HICON>(LoadImageW(inst, MAKEINTRESOURCEW(IDI_LIST2_BAT), IMAGE_ICON,
+                                           GetSystemMetrics(SM_CXICON),
+                                           GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
+  wc.hIconSm = static_cast<HICON>(LoadImageW(inst, MAKEINTRESOURCEW(IDI_LIST2_BAT), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON),
+                                             GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
   RegisterClassExW(&wc);
 
   wc.hIcon = nullptr;
+  wc.hIconSm = nullptr;
   wc.lpfnWndProc = DividerProc;
   wc.lpszClassName = L"ZelvantoDivider";
   RegisterClassExW(&wc);
@@ -106,6 +116,7 @@ bool VarnikWindow::Create(HINSTANCE instance) {
   InitCommonControlsEx(&icc);
   RegisterClasses(instance);
   // Created hidden: the load sequence shows it when everything is in place.
+  StartListPrefetch();
   CreateMenuBar();
   hwnd_ = CreateWindowExW(0, kMainWindowClass, L"Zelvanto",
                           WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -188,6 +199,7 @@ LRESULT VarnikWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     case WM_SETCURSOR:
+      if (favourites_ && reinterpret_cast<HWND>(wp) == Label6) favourites_->OnPointerOverLabel();
       // While a search runs the window still answers: the pointer says
       // both.
       if (search_ && LOWORD(lp) == HTCLIENT) {

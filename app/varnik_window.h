@@ -29,6 +29,7 @@
 namespace zel {
 
 class FavouritesBar;
+class ListPrefetch;
 class FolderTreePane;
 class TrayWindow;
 struct TrayHost;
@@ -238,6 +239,8 @@ class VarnikWindow {
 
   // Load, save and close (varnik_load.cpp).
   void LoadSequence();
+  void ReadStartArguments();
+  void StartListPrefetch();
   void LoadSettings();
   void GatherLiveSettings();
   void ApplyColumnLayout();
@@ -292,6 +295,11 @@ class VarnikWindow {
   int dpi_ = 96;
   std::string arguments_;
   std::string program_folder_override_;
+  // The folder the start arguments name, in short upper-case form; empty
+  // when they name none.
+  std::string argument_folder_;
+  bool jwf_argument_ = false;
+  std::unique_ptr<ListPrefetch> list_prefetch_;
   Settings settings_;
   std::string program_folder_;
   std::string wrapper_batch_path_;
@@ -317,6 +325,7 @@ class VarnikWindow {
   std::array<bool, 14> kanren_visible_{};
   HMENU files_menu_ = nullptr;
   HWND focus_before_deactivation_ = nullptr;
+  bool window_icon_set_ = false;  // a filter's picture replaced the class's
   bool ctrl_held_ = false;
   bool shift_held_ = false;
   bool unloading_ = false;

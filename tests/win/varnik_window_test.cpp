@@ -71,6 +71,10 @@ TEST_F(VarnikWindowTest, LoadsTheFolderArgumentAndFocusesTheList) {
                                        {WideUtf8(" 表示"), WideUtf8("表示ソフト.bat")}}));
   for (const std::wstring& date : Column(w.ListView1, 2))
     EXPECT_EQ(date.size(), 16u) << "yyyy/mm/dd hh:nn expected, got " << Narrow(date);
+  // The keys go to the list once the window is active: at once where
+  // showing it activated it, or when the user (here: the test) does.
+  if (GetActiveWindow() != w.hwnd()) SetForegroundWindow(w.hwnd());
+  ASSERT_TRUE(WaitFor([&] { return GetActiveWindow() == w.hwnd(); }));
   EXPECT_EQ(GetFocus(), w.ListView1);
 
   EXPECT_EQ(ComboIndex(w), 0);
