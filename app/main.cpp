@@ -5,5 +5,9 @@
 #include "platform/wstr.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  // A drive without its disk (a card reader, an empty DVD drive) answers an
+  // open or a listing with a failure the program reports, not with the
+  // system's box that waits for the user.
+  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
   return zel::RunVarnik(instance, zel::Narrow(zel::ArgumentsOf(GetCommandLineW())));
 }
