@@ -115,9 +115,9 @@ bool VarnikWindow::Create(HINSTANCE instance) {
                                            ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&icc);
   RegisterClasses(instance);
-  // Created hidden: the load sequence shows it when everything is in place.
   StartListPrefetch();
   CreateMenuBar();
+  // Created hidden: the load sequence shows it when everything is in place.
   hwnd_ = CreateWindowExW(0, kMainWindowClass, L"Zelvanto",
                           WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
                           900, 680, nullptr, menu_bar, instance, nullptr);
