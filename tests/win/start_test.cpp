@@ -20,6 +20,7 @@
 #include "core/filelist.h"
 #include "platform/files.h"
 #include "platform/icon_pictures.h"
+#include "tests/win/image_pixels.h"
 #include "tests/win/varnik_fixture.h"
 
 namespace zel {
@@ -27,36 +28,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace test;
-
-// The picture at `index` drawn over a square of `background`, pixel by
-// pixel: two lists draw the same picture when both grounds come out equal.
-std::vector<std::uint32_t> Drawn(HIMAGELIST list, int index, std::uint32_t background) {
-  int cx = 0, cy = 0;
-  if (!ImageList_GetIconSize(list, &cx, &cy)) return {};
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = cx;
-  bi.bmiHeader.biHeight = -cy;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HDC dc = CreateCompatibleDC(nullptr);
-  HBITMAP dib = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!dib) {
-    DeleteDC(dc);
-    return {};
-  }
-  HGDIOBJ old = SelectObject(dc, dib);
-  auto* px = static_cast<std::uint32_t*>(bits);
-  for (int i = 0; i < cx * cy; ++i) px[i] = background;
-  ImageList_Draw(list, index, dc, 0, 0, ILD_TRANSPARENT);
-  GdiFlush();
-  std::vector<std::uint32_t> out(px, px + cx * cy);
-  SelectObject(dc, old);
-  DeleteObject(dib);
-  DeleteDC(dc);
-  return out;
-}
 
 // The way the pictures were put in before: an icon made at the size, then
 // copied into the list.
@@ -101,9 +72,9 @@ TEST(PutIconPicture, LooksExactlyAsTheIconDoesAtEverySize) {
       const int at = ImageList_GetImageCount(fast.get()) - 1;
       ASSERT_EQ(at, ImageList_GetImageCount(slow.get()) - 1);
       for (std::uint32_t ground : {0x00FFFFFFu, 0x00000000u, 0x00FF00FFu}) {
-        const std::vector<std::uint32_t> a = Drawn(fast.get(), at, ground);
+        const std::vector<std::uint32_t> a = DrawnPixels(fast.get(), at, ground);
         ASSERT_EQ(a.size(), static_cast<std::size_t>(size * size));
-        EXPECT_EQ(a, Drawn(slow.get(), at, ground)) << "over " << std::hex << ground;
+        EXPECT_EQ(a, DrawnPixels(slow.get(), at, ground)) << "over " << std::hex << ground;
         EXPECT_NE(a, std::vector<std::uint32_t>(a.size(), ground)) << "nothing drawn";
       }
     }
@@ -118,14 +89,15 @@ TEST(PutIconPicture, ReplacesItsPlaceAndRefusesAMissingIcon) {
   ASSERT_TRUE(PutIconPicture(fast.get(), 3, self, IDI_TOOL_JWF, 16));
   ASSERT_TRUE(PutThroughIcon(slow.get(), 3, IDI_TOOL_JWF, 16));
   EXPECT_EQ(ImageList_GetImageCount(fast.get()), 7);
-  for (int i = 0; i < 7; ++i) EXPECT_EQ(Drawn(fast.get(), i, 0x00FF00FF), Drawn(slow.get(), i, 0x00FF00FF)) << i;
-  EXPECT_NE(Drawn(fast.get(), 3, 0x00FF00FF), Drawn(fast.get(), 2, 0x00FF00FF));
+  for (int i = 0; i < 7; ++i)
+    EXPECT_EQ(DrawnPixels(fast.get(), i, 0x00FF00FF), DrawnPixels(slow.get(), i, 0x00FF00FF)) << i;
+  EXPECT_NE(DrawnPixels(fast.get(), 3, 0x00FF00FF), DrawnPixels(fast.get(), 2, 0x00FF00FF));
 
   EXPECT_FALSE(PutIconPicture(fast.get(), -1, self, 999, 16));
   EXPECT_FALSE(PutIconPicture(fast.get(), 2, self, 999, 16));
   EXPECT_FALSE(PutIconPicture(nullptr, -1, self, IDI_TOOL_JWF, 16));
   EXPECT_EQ(ImageList_GetImageCount(fast.get()), 7);
-  EXPECT_EQ(Drawn(fast.get(), 2, 0x00FF00FF), Drawn(slow.get(), 2, 0x00FF00FF));
+  EXPECT_EQ(DrawnPixels(fast.get(), 2, 0x00FF00FF), DrawnPixels(slow.get(), 2, 0x00FF00FF));
 }
 
 void ExpectSameListing(const FileListing& got, const FileListing& want) {

@@ -16,6 +16,7 @@
 #include "app/favourites_bar.h"
 #include "core/text.h"
 #include "platform/wstr.h"
+#include "tests/win/image_pixels.h"
 #include "tests/win/tree_fixture.h"
 
 namespace zel {
@@ -23,32 +24,10 @@ namespace {
 
 // True when the image list's picture leaves a mark on a white square.
 bool PictureDrawn(HIMAGELIST list, int index) {
-  int cx = 0, cy = 0;
-  if (!ImageList_GetIconSize(list, &cx, &cy)) return false;
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = cx;
-  bi.bmiHeader.biHeight = -cy;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HDC dc = CreateCompatibleDC(nullptr);
-  HBITMAP dib = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!dib) {
-    DeleteDC(dc);
-    return false;
-  }
-  HGDIOBJ old = SelectObject(dc, dib);
-  auto* px = static_cast<std::uint32_t*>(bits);
-  for (int i = 0; i < cx * cy; ++i) px[i] = 0x00FFFFFF;
-  ImageList_Draw(list, index, dc, 0, 0, ILD_TRANSPARENT);
-  GdiFlush();
-  bool marked = false;
-  for (int i = 0; i < cx * cy && !marked; ++i) marked = (px[i] & 0x00FFFFFF) != 0x00FFFFFF;
-  SelectObject(dc, old);
-  DeleteObject(dib);
-  DeleteDC(dc);
-  return marked;
+  const std::vector<std::uint32_t> px = test::DrawnPixels(list, index, 0x00FFFFFF);
+  for (std::uint32_t p : px)
+    if ((p & 0x00FFFFFF) != 0x00FFFFFF) return true;
+  return false;
 }
 
 namespace fs = std::filesystem;
