@@ -88,6 +88,7 @@ void VarnikWindow::AddComments(CommentMode mode) {
     return;
   }
   const std::string target_path = selected_file_path_;
+  const std::string listed_name = SelectedRowColumn(1);
   const std::wstring prompt =
       Wide(target_path) + WideUtf8("　にコメントを挿入します。\r\n"
                                    "環境設定ファイルのタイトルを入力してください。\r\n"
@@ -129,6 +130,9 @@ void VarnikWindow::AddComments(CommentMode mode) {
     return;
   }
   RefreshFileList();
+  // The file stays selected, and the comment pane shows what it now holds
+  // instead of the text it had before.
+  SelectListRow(listed_name);
   ShowMessage(hwnd_, WideUtf8("コメントを挿入しました。"), kCaption, MB_OK | MB_ICONINFORMATION);
 }
 

@@ -119,9 +119,13 @@ TEST_F(EnvToolsTest, CommentsAreInsertedAfterABackupInBothModes) {
   EXPECT_TRUE(IsBackupName(saved[0].filename().string())) << saved[0];
   EXPECT_EQ(ReadBytes(saved[0]), J(kEnv));
   EXPECT_FALSE(fs::exists(jww / "temp.jwf"));
-  // The list shows the new first line.
+  // The list shows the new first line, the file stays selected, and the
+  // comment pane shows the file as it is now.
   EXPECT_EQ(Column(w.ListView1, 0),
             (std::vector<std::wstring>{WideUtf8("# 新しい題   Add coments Zelvanto")}));
+  EXPECT_EQ(ListView_GetItemState(w.ListView1, 0, LVIS_SELECTED), static_cast<UINT>(LVIS_SELECTED));
+  EXPECT_NE(Text(w.Text1).find(WideUtf8("新しい題")), std::wstring::npos) << Narrow(Text(w.Text1));
+  EXPECT_EQ(Text(w.Text1).find(WideUtf8("古い題")), std::wstring::npos) << Narrow(Text(w.Text1));
   std::vector<MessageRequest> m = TakeMessages();
   ASSERT_EQ(m.size(), 1u);
   EXPECT_EQ(m[0].text, WideUtf8("コメントを挿入しました。"));
