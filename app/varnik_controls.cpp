@@ -209,22 +209,33 @@ void VarnikWindow::CreateImageLists() {
   // The window icons of the filters are made again at the new size when
   // first shown.
   for (UniqueIcon& icon : icons_) icon.reset();
+  for (UniqueIcon& icon : small_icons_) icon.reset();
   for (HIMAGELIST l : old_lists)
     if (l) ImageList_Destroy(l);
 }
 
-// The window's icon for a filter: the batch and environment pictures, and
-// the program's own icon for layer files. Each is loaded when its filter is
-// first shown (an icon costs Wine milliseconds at every start).
-HICON VarnikWindow::FilterIcon(int index) {
+// The window's icon for a filter, big or small: the batch and environment
+// pictures, and the program's own icon for layer files. Each is loaded when
+// its filter is first shown (an icon costs Wine milliseconds at every
+// start).
+HICON VarnikWindow::FilterIcon(int index, bool small) {
   if (index < 0 || index > 2) index = 0;
-  if (!icons_[index]) {
+  UniqueIcon& icon = (small ? small_icons_ : icons_)[index];
+  if (!icon) {
     static const int kIds[3] = {IDI_LIST2_BAT, IDI_LIST2_JWF, IDI_APP};
-    const int big = GetSystemMetricsForDpi(SM_CXICON, dpi_);
-    icons_[index].reset(static_cast<HICON>(LoadImageW(
-        instance_, MAKEINTRESOURCEW(kIds[index]), IMAGE_ICON, big, big, LR_DEFAULTCOLOR)));
+    const int size = GetSystemMetricsForDpi(small ? SM_CXSMICON : SM_CXICON, dpi_);
+    icon.reset(static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(kIds[index]),
+                                             IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
   }
-  return icons_[index].get();
+  return icon.get();
+}
+
+// The window's icons for a filter: the caption shows the picture drawn
+// for its small size, the task bar and Alt+Tab the big one.
+void VarnikWindow::ShowFilterIcons(int index) {
+  SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(FilterIcon(index)));
+  SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(FilterIcon(index, true)));
+  window_icon_set_ = true;
 }
 
 void VarnikWindow::CreateMenus() {

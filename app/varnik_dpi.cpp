@@ -18,11 +18,9 @@ void VarnikWindow::OnDpiChanged(int dpi, const RECT* suggested) {
     CreateImageLists();
     // The window's icons and the filter button's picture came from the old
     // lists.
-    HICON icon = FilterIcon(FilterIndex());
-    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-    window_icon_set_ = true;
-    SendMessageW(Command3, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+    ShowFilterIcons(FilterIndex());
+    SendMessageW(Command3, BM_SETIMAGE, IMAGE_ICON,
+                 reinterpret_cast<LPARAM>(FilterIcon(FilterIndex())));
     // The toolbar measures its buttons (pictures, captions) when they are
     // added.
     favourites_->SetPictures(ImageList3);

@@ -360,15 +360,10 @@ void VarnikWindow::OnFilterChange() {
   ShowWindow(Com_jwwinjwf, index == 1 ? SW_SHOW : SW_HIDE);
   SetCtlTextU(label2, kFolderLabels[index]);
   for (HWND h : {chk_smenu, txtengin, Label5}) ShowWindow(h, index == 0 ? SW_SHOW : SW_HIDE);
-  HICON icon = FilterIcon(index);
-  // Until another filter is chosen the window shows the class's picture,
-  // which is the batch files' one.
-  if (index != 0 || window_icon_set_) {
-    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-    window_icon_set_ = true;
-  }
-  SendMessageW(Command3, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+  // Until another filter is chosen the window shows the class's pictures,
+  // which are the batch files' ones.
+  if (index != 0 || window_icon_set_) ShowFilterIcons(index);
+  SendMessageW(Command3, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(FilterIcon(index)));
   // While the window loads, the tree is loaded once the drive is known too.
   if (!IsLoading) {
     LoadTreeCache();

@@ -232,7 +232,8 @@ class VarnikWindow {
   void CreateMenus();
   void CreateMenuBar();
   void CreateImageLists();
-  HICON FilterIcon(int index);
+  HICON FilterIcon(int index, bool small = false);
+  void ShowFilterIcons(int index);
   void LoadTrayWindow();
   static constexpr UINT kLoadTrayMessage = WM_APP + 42;
   void ApplyFonts();
@@ -345,7 +346,8 @@ class VarnikWindow {
   std::unique_ptr<FavouritesBar> favourites_;
   HIMAGELIST ImageList1 = nullptr, ImageList3 = nullptr;
   UniqueFont tree_font_, list_font_, come_font_, ui_font_;
-  UniqueIcon icons_[3];  // window icons per filter
+  UniqueIcon icons_[3];        // window icons per filter
+  UniqueIcon small_icons_[3];  // and their small pictures
   std::unique_ptr<TrayWindow> frmtask_;
   std::vector<std::pair<HWND, TwipRect>> design_places_;
   std::unique_ptr<PaneDrag> pane_drag_;

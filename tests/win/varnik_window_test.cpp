@@ -35,6 +35,16 @@ void MenuCommand(const VarnikWindow& w, UINT id) {
   SendMessageW(w.hwnd(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
 }
 
+int IconWidth(HICON icon) {
+  ICONINFO info{};
+  if (!icon || !GetIconInfo(icon, &info)) return 0;
+  BITMAP bm{};
+  GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bm, &bm);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+  if (info.hbmMask) DeleteObject(info.hbmMask);
+  return bm.bmWidth;
+}
+
 int ComboIndex(const VarnikWindow& w) {
   return static_cast<int>(SendMessageW(w.Combo1, CB_GETCURSEL, 0, 0));
 }
@@ -186,6 +196,14 @@ TEST_F(VarnikWindowTest, Command3CyclesTheFilterAndRefillsTheList) {
   const RowSet envs{{WideUtf8("環境Ａ"), L"a.jwf"}, {WideUtf8("環境Ｂ"), L"b.jwf"}};
   const RowSet layers{{WideUtf8("レイヤ１"), L"layers.jwl"}};
   ASSERT_EQ(Rows(w.ListView1), batches);
+  // At the start the window shows its class's pictures, the batch files'
+  // ones at both sizes, and the filter button the big one.
+  EXPECT_EQ(SendMessageW(w.hwnd(), WM_GETICON, ICON_BIG, 0), 0);
+  EXPECT_EQ(IconWidth(reinterpret_cast<HICON>(GetClassLongPtrW(w.hwnd(), GCLP_HICONSM))),
+            GetSystemMetrics(SM_CXSMICON));
+  EXPECT_EQ(IconWidth(reinterpret_cast<HICON>(GetClassLongPtrW(w.hwnd(), GCLP_HICON))),
+            GetSystemMetrics(SM_CXICON));
+  EXPECT_NE(SendMessageW(w.Command3, BM_GETIMAGE, IMAGE_ICON, 0), 0);
 
   struct Step {
     int index;
@@ -210,7 +228,10 @@ TEST_F(VarnikWindowTest, Command3CyclesTheFilterAndRefillsTheList) {
     const LRESULT icon = SendMessageW(w.hwnd(), WM_GETICON, ICON_BIG, 0);
     EXPECT_NE(icon, 0);
     EXPECT_EQ(SendMessageW(w.Command3, BM_GETIMAGE, IMAGE_ICON, 0), icon);
-    EXPECT_EQ(SendMessageW(w.hwnd(), WM_GETICON, ICON_SMALL, 0), icon);
+    // The caption's small icon is the picture drawn for that size.
+    const HICON small = reinterpret_cast<HICON>(SendMessageW(w.hwnd(), WM_GETICON, ICON_SMALL, 0));
+    EXPECT_EQ(IconWidth(small), GetSystemMetrics(SM_CXSMICON));
+    EXPECT_EQ(IconWidth(reinterpret_cast<HICON>(icon)), GetSystemMetrics(SM_CXICON));
     if (icons.count(step.index)) EXPECT_EQ(icons[step.index], icon);
     icons[step.index] = icon;
   }
