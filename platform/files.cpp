@@ -43,6 +43,46 @@ std::string ProgramPathOf(const std::wstring& path) {
 
 std::wstring LongPathForm(const std::wstring& path) { return PathForm(path, GetLongPathNameW); }
 
+std::string ProgramArguments(std::wstring_view arguments) {
+  std::string out;
+  if (NarrowExact(arguments, out)) return out;
+  out.clear();
+  std::size_t i = 0;
+  while (i < arguments.size()) {
+    if (arguments[i] == L' ') {
+      out += ' ';
+      ++i;
+      continue;
+    }
+    // A word runs to the next blank outside quotes, as the start arguments
+    // are split; its path is the word without its quotes.
+    const std::size_t start = i;
+    bool quoted = false;
+    std::wstring path;
+    for (; i < arguments.size(); ++i) {
+      if (arguments[i] == L'"') {
+        quoted = !quoted;
+        continue;
+      }
+      if (arguments[i] == L' ' && !quoted) break;
+      path += arguments[i];
+    }
+    const std::wstring_view word = arguments.substr(start, i - start);
+    std::string narrow;
+    if (NarrowExact(word, narrow)) {
+      out += narrow;
+      continue;
+    }
+    std::string short_form;
+    if (!path.empty() && NarrowExact(ShortPathOf(path), short_form) && !short_form.empty()) {
+      out += short_form.find(' ') == std::string::npos ? short_form : '"' + short_form + '"';
+      continue;
+    }
+    out += Narrow(word);  // names nothing: it stays as unreadable as it was
+  }
+  return out;
+}
+
 std::optional<std::string> ShortFolderPath(const std::string& folder) {
   if (folder.empty() || !FolderExists(folder)) return std::nullopt;
   std::string out;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/filelist.h"
 
@@ -16,6 +17,13 @@ std::optional<std::string> ShortFolderPath(const std::string& folder);
 // The long form Windows gives for an existing path; empty when it gives
 // none.
 std::wstring LongPathForm(const std::wstring& path);
+
+// A command line's arguments in code page 932. A word code page 932 cannot
+// hold (a folder named in another script) becomes the short form of the
+// path it names, which names the same folder in characters it can, in
+// quotes where it holds a blank; every other word, and every blank between
+// words, passes as it is.
+std::string ProgramArguments(std::wstring_view arguments);
 
 // True when the file can be opened for reading. A folder, a file another
 // program holds locked, a missing drive and an empty path give false.

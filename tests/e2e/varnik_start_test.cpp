@@ -148,6 +148,26 @@ TEST(VarnikEndToEnd, BadSettingsAndEnvironmentMode) {
   EXPECT_EQ(IniLines(rig.ini()).size(), 162u);
 }
 
+// A folder named in a script code page 932 has no place for, passed as
+// Explorer passes a dropped folder: the program lists it through its short
+// path instead of a name of question marks.
+TEST(VarnikEndToEnd, AFolderArgumentCodePage932CannotHoldIsListed) {
+  VarnikRig rig("gaihen");
+  const fs::path korean = rig.dir.path() / L"\xd55c\xae00 \xb3c4\xba74";
+  fs::create_directories(korean);
+  WriteBytes(korean / "k.jwf", J("韓国の設定\r\n"));
+  Process p(rig.exe(), L"\"" + korean.wstring() + L"\" /jwf");
+  HWND main = WaitForWindow(p.pid(), L"Zelvanto");
+  ASSERT_NE(main, nullptr);
+  HWND list = Control(main, kIdListView1);
+  ASSERT_TRUE(WaitFor([&] { return ListView_GetItemCount(list) == 1; }));
+  EXPECT_EQ(Titles(list), std::set<std::wstring>{WideUtf8("韓国の設定")});
+  EXPECT_EQ(WindowText(Control(main, kIdTxtGai)), ShortUpper(korean));
+  EXPECT_EQ(SendMessageW(Control(main, kIdCombo1), CB_GETCURSEL, 0, 0), 1);
+  PressCancel(main);
+  ASSERT_TRUE(p.WaitExit(30s));
+}
+
 TEST(VarnikEndToEnd, UnwritableSettingsAreReportedAndKept) {
   VarnikRig rig("gaihen");
   rig.Write("b.bat", "REM b\r\n#jw\r\n");

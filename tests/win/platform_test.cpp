@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/arguments.h"
 #include "core/filelist.h"
 #include "core/text.h"
 #include "platform/files.h"
@@ -310,6 +311,42 @@ TEST(ShortFolderPath, ExistingFoldersOnly) {
   EXPECT_FALSE(ShortFolderPath("").has_value());
   // A file is not a folder.
   EXPECT_FALSE(ShortFolderPath(ProgramPath(jfolder / "marker.txt")).has_value());
+}
+
+TEST(ProgramArguments, NamesCodePage932CannotHoldBecomeShortPathsOfTheSameFolder) {
+  TempDir dir;
+  // Korean has no place in code page 932: such a name used to reach the
+  // program as "?" and name nothing.
+  const fs::path spaced = dir.path() / L"\xd55c\xae00 \xb3c4\xba74";
+  const fs::path plain = dir.path() / L"\xd55c\xae00";
+  for (const fs::path& folder : {spaced, plain}) {
+    fs::create_directories(folder);
+    WriteBytes(folder / "marker.txt", folder == spaced ? "spaced" : "plain");
+  }
+
+  // What code page 932 holds passes byte for byte, blanks and quotes too.
+  const std::wstring held = L"\"" + (dir.path() / WideUtf8("外変 フォルダ")).wstring() + L"\"  /jwf";
+  EXPECT_EQ(ProgramArguments(held), Narrow(held));
+  EXPECT_EQ(ProgramArguments(L"/P"), "/P");
+  EXPECT_EQ(ProgramArguments(L""), "");
+
+  const std::wstring line = L"\"" + spaced.wstring() + L"\"  /jwf " + plain.wstring();
+  const std::string got = ProgramArguments(line);
+  const Words words = SplitStartArguments(got);
+  EXPECT_EQ(words[1], "/jwf") << got;
+  EXPECT_EQ(words[3], "") << got;
+  for (int w : {0, 2}) {
+    SCOPED_TRACE(words[w]);
+    std::string exact;
+    ASSERT_TRUE(NarrowExact(Wide(words[w]), exact));
+    EXPECT_EQ(ReadBytes(PathFromCp932(words[w] + "\\marker.txt")), w == 0 ? "spaced" : "plain");
+    EXPECT_TRUE(ShortFolderPath(words[w]).has_value());
+  }
+  EXPECT_NE(got.find("  /jwf"), std::string::npos) << "blanks between words are kept";
+
+  // A word that names nothing stays as unreadable as it was.
+  const std::wstring missing = (dir.path() / L"\xd55c\xae00\xd55c").wstring();
+  EXPECT_EQ(ProgramArguments(missing), Narrow(missing));
 }
 
 TEST(Win32FileSystem, ListsOrdinaryFilesWithTheExactExtension) {
