@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <exception>
+#include <system_error>
 #include <thread>
 
 #include "platform/files.h"
@@ -10,6 +12,7 @@ namespace zel {
 
 struct ListPrefetch::Shared {
   HANDLE done = nullptr;  // set once `listing` is complete
+  bool listed = false;    // false when the worker could not finish it
   FileListing listing;
   ~Shared() {
     if (done) CloseHandle(done);
@@ -32,8 +35,13 @@ ListPrefetch::ListPrefetch(const std::string& folder, int filter_index)
   if (!shared->done) return;
   try {
     std::thread([shared, folder, filter_index] {
-      Win32FileSystem fs;
-      shared->listing = BuildFileList(fs, folder, filter_index);
+      try {
+        Win32FileSystem fs;
+        shared->listing = BuildFileList(fs, folder, filter_index);
+        shared->listed = true;
+      } catch (const std::exception&) {
+        // Out of memory, say: the window lists in place and meets it there.
+      }
       SetEvent(shared->done);
     }).detach();
   } catch (const std::system_error&) {
@@ -47,7 +55,8 @@ ListPrefetch::~ListPrefetch() = default;
 std::optional<FileListing> ListPrefetch::Take(const std::string& folder, int filter_index) {
   std::shared_ptr<Shared> shared = std::move(shared_);
   if (!shared || folder != folder_ || filter_index != filter_index_) return std::nullopt;
-  if (WaitForSingleObject(shared->done, INFINITE) != WAIT_OBJECT_0) return std::nullopt;
+  if (WaitForSingleObject(shared->done, INFINITE) != WAIT_OBJECT_0 || !shared->listed)
+    return std::nullopt;
   return std::move(shared->listing);
 }
 
