@@ -23,38 +23,44 @@ bool FolderTree::AddFolderPath(const std::string& path, const FolderKeyFunction&
   std::vector<std::string> parts = SplitFields(path, '\\');
   // Each folder's key is worked out before anything is added, so a path
   // with a folder that has gone leaves no part of itself behind.
+  // A key holds the whole path above it, so keys are moved, never copied:
+  // copying them at every step made a deep path cost its depth squared in
+  // copies.
   struct Step {
-    std::string key, text;
+    std::string key, text;  // key: only for a node still to be made
     int existing;
   };
   std::vector<Step> steps;
+  steps.reserve(parts.size());
   int cursor = 0;
-  std::string cursor_key = nodes_[0].key;
+  const std::string* cursor_key = &nodes_[0].key;
   for (std::size_t i = 1; i < parts.size(); ++i) {
-    const std::string& part = parts[i];
+    std::string& part = parts[i];
     if (part.empty()) continue;  // "c:\\x": the doubled "\" names no folder
     if (part == "." || part == "..") return false;
-    int found = -1;
-    std::string key;
     if (cursor >= 0) {
       auto known = by_text_.find({cursor, AsciiUpper(part)});
       if (known != by_text_.end()) {
-        found = known->second;
-        key = nodes_[static_cast<std::size_t>(found)].key;
+        cursor = known->second;
+        cursor_key = &nodes_[static_cast<std::size_t>(cursor)].key;
+        steps.push_back({std::string(), std::move(part), cursor});
+        continue;
       }
     }
-    if (found < 0) {
-      std::optional<std::string> k = key_of(cursor_key, part);
-      if (!k || k->empty()) return false;
-      key = AsciiUpper(*k);
-      found = FindUpper(key);
+    std::optional<std::string> k = key_of(*cursor_key, part);
+    if (!k || k->empty()) return false;
+    MakeAsciiUpper(*k);
+    cursor = FindUpper(*k);  // -1: a node still to be made
+    if (cursor >= 0) {
+      cursor_key = &nodes_[static_cast<std::size_t>(cursor)].key;
+      steps.push_back({std::string(), std::move(part), cursor});
+    } else {
+      steps.push_back({std::move(*k), std::move(part), -1});
+      cursor_key = &steps.back().key;  // steps never grow past their reserve
     }
-    steps.push_back({key, part, found});
-    cursor = found;  // -1: a node still to be made
-    cursor_key = key;
   }
   int parent = 0;
-  for (const Step& s : steps) {
+  for (Step& s : steps) {
     if (s.existing >= 0) {
       parent = s.existing;
       continue;
@@ -65,15 +71,15 @@ bool FolderTree::AddFolderPath(const std::string& path, const FolderKeyFunction&
       parent = again;
       continue;
     }
-    FolderNode n;
-    n.key = s.key;
-    n.text = s.text;
-    n.parent = parent;
-    nodes_.push_back(n);
-    const int index = static_cast<int>(nodes_.size()) - 1;
-    ++nodes_[static_cast<std::size_t>(parent)].children;
-    by_key_[s.key] = index;
+    const int index = static_cast<int>(nodes_.size());
+    by_key_.emplace(s.key, index);
     by_text_[{parent, AsciiUpper(s.text)}] = index;
+    FolderNode n;
+    n.key = std::move(s.key);
+    n.text = std::move(s.text);
+    n.parent = parent;
+    nodes_.push_back(std::move(n));
+    ++nodes_[static_cast<std::size_t>(parent)].children;
     if (added) added->push_back(index);
     parent = index;
   }

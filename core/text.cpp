@@ -126,10 +126,14 @@ std::string OneLine(std::string_view text) {
   return out;
 }
 
+void MakeAsciiUpper(std::string& s) {
+  for (std::size_t i = 0; i < s.size(); i += CharLenAt(s, i))
+    if (s[i] >= 'a' && s[i] <= 'z') s[i] = static_cast<char>(s[i] - 32);
+}
+
 std::string AsciiUpper(std::string_view s) {
   std::string out(s);
-  for (std::size_t i = 0; i < out.size(); i += CharLenAt(out, i))
-    if (out[i] >= 'a' && out[i] <= 'z') out[i] = static_cast<char>(out[i] - 32);
+  MakeAsciiUpper(out);
   return out;
 }
 

@@ -81,6 +81,8 @@ std::string OneLine(std::string_view text);
 
 // Case mapping and comparison of ASCII letters only; trail bytes untouched.
 std::string AsciiUpper(std::string_view s);
+// AsciiUpper on the string itself: long keys are not copied to be upper-cased.
+void MakeAsciiUpper(std::string& s);
 std::string AsciiLower(std::string_view s);
 bool EqualsNoCase(std::string_view a, std::string_view b);
 bool StartsWithNoCase(std::string_view s, std::string_view prefix);

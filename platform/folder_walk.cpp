@@ -132,12 +132,13 @@ bool PlainShortName(const std::string& name) {
 }  // namespace
 
 std::optional<std::string> FolderKeyOf(const std::string& parent_key, const std::string& name) {
-  const std::string path = parent_key + "\\" + name;
+  std::string path = parent_key + "\\" + name;
   if (!PlainShortName(name)) return FolderKeyPath(path);
   const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
     return std::nullopt;
-  return AsciiUpper(path);
+  MakeAsciiUpper(path);
+  return path;
 }
 
 Win32FolderSource::~Win32FolderSource() {
