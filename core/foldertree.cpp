@@ -23,9 +23,9 @@ bool FolderTree::AddFolderPath(const std::string& path, const FolderKeyFunction&
   std::vector<std::string> parts = SplitFields(path, '\\');
   // Each folder's key is worked out before anything is added, so a path
   // with a folder that has gone leaves no part of itself behind.
-  // A key holds the whole path above it, so keys are moved, never copied:
-  // copying them at every step made a deep path cost its depth squared in
-  // copies.
+  // A key holds the whole path above it, so a copy of it costs as much as
+  // the path is long: keys are moved into their node, never copied, and
+  // only the key index keeps one of its own.
   struct Step {
     std::string key, text;  // key: only for a node still to be made
     int existing;
