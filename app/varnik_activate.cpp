@@ -7,6 +7,7 @@
 #include "app/win_text.h"
 #include "core/filelist.h"
 #include "platform/file_identity.h"
+#include "platform/file_ops.h"
 #include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/jwcad.h"
@@ -129,14 +130,10 @@ bool VarnikWindow::RestartJwCadWith(const std::string& B, const std::string& J) 
   }
 
   const std::string X = JoinPath(J, "JW_WIN.EXE");
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESHOWWINDOW;
-  si.wShowWindow = SW_SHOWMAXIMIZED;
   PROCESS_INFORMATION pi{};
   std::wstring command = L"\"" + Wide(X) + L"\"";
-  bool started = CreateProcessW(Wide(X).c_str(), command.data(), nullptr, nullptr, FALSE, 0,
-                                nullptr, Wide(J).c_str(), &si, &pi) != 0;
+  const bool started =
+      StartProcess(Wide(X).c_str(), command, Wide(J).c_str(), SW_SHOWMAXIMIZED, pi);
   if (started) {
     UniqueKernelHandle process(pi.hProcess), thread(pi.hThread);
     // Jw_cad reads "JW_WIN.JWF" while it starts; give it its window first.

@@ -133,21 +133,36 @@ RecycleResult MoveToRecycleBin(const std::string& path, unsigned long* error) {
   return result == ERROR_SHARING_VIOLATION ? RecycleResult::kInUse : RecycleResult::kFailed;
 }
 
-StartResult StartWithFile(const std::string& command, const std::wstring& file,
-                          const std::string& folder, unsigned long* error) {
-  std::wstring line = Wide(command) + L" \"" + file + L"\"";
+bool StartRetryingLostStart(const std::function<bool()>& attempt, unsigned pause_ms) {
+  if (attempt()) return true;
+  if (GetLastError() != ERROR_INTERNAL_ERROR) return false;
+  Sleep(pause_ms);
+  return attempt();
+}
+
+bool StartProcess(const wchar_t* application, std::wstring& command_line, const wchar_t* folder,
+                  WORD show, PROCESS_INFORMATION& pi) {
   STARTUPINFOW si{};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESHOWWINDOW;
-  si.wShowWindow = SW_SHOWNORMAL;
+  si.wShowWindow = show;
+  return StartRetryingLostStart([&] {
+    pi = PROCESS_INFORMATION{};
+    return CreateProcessW(application, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          folder, &si, &pi) != 0;
+  });
+}
+
+StartResult StartWithFile(const std::string& command, const std::wstring& file,
+                          const std::string& folder, unsigned long* error) {
+  std::wstring line = Wide(command) + L" \"" + file + L"\"";
   PROCESS_INFORMATION pi{};
   const std::wstring wfolder = Wide(folder);
   const DWORD folder_attributes = folder.empty() ? INVALID_FILE_ATTRIBUTES
                                                  : GetFileAttributesW(wfolder.c_str());
   const bool folder_usable = folder_attributes != INVALID_FILE_ATTRIBUTES &&
                              (folder_attributes & FILE_ATTRIBUTE_DIRECTORY);
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      folder_usable ? wfolder.c_str() : nullptr, &si, &pi)) {
+  if (!StartProcess(nullptr, line, folder_usable ? wfolder.c_str() : nullptr, SW_SHOWNORMAL, pi)) {
     const DWORD err = GetLastError();
     if (error) *error = err;
     switch (err) {

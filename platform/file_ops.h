@@ -5,6 +5,9 @@
 // characters code page 932 cannot.
 #pragma once
 
+#include <windows.h>
+
+#include <functional>
 #include <string>
 
 namespace zel {
@@ -55,6 +58,19 @@ enum class StartResult {
 // the file's name is never read as a command.
 StartResult StartWithFile(const std::string& command, const std::wstring& file,
                           const std::string& folder, unsigned long* error = nullptr);
+
+// Starts a program through `attempt` (true when started, the Windows
+// error code left in GetLastError otherwise) and tries once more after
+// `pause_ms` when the new process died while it was still being set up
+// (ERROR_INTERNAL_ERROR). Wine reports that for a start lost on a busy
+// machine; none of the program ran, so the second try does nothing twice.
+// The last error is the last try's.
+bool StartRetryingLostStart(const std::function<bool()>& attempt, unsigned pause_ms = 250);
+
+// CreateProcessW through StartRetryingLostStart, with the window state
+// `show`; `folder` may be null. The caller closes the handles in `pi`.
+bool StartProcess(const wchar_t* application, std::wstring& command_line, const wchar_t* folder,
+                  WORD show, PROCESS_INFORMATION& pi);
 
 // The system's text for a Windows error code, without a final line break.
 std::wstring SystemErrorText(unsigned long error);

@@ -6,6 +6,7 @@
 #include "core/history.h"
 #include "core/linereader.h"
 #include "core/settings.h"
+#include "platform/file_ops.h"
 #include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/ui_service.h"
@@ -41,13 +42,8 @@ void ShowOrStartVarnik(HWND owner, const std::string& program_folder) {
   }
   const std::wstring exe = Wide(program_folder + "\\Varnik.exe");
   std::wstring command = L"\"" + exe + L"\"";
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESHOWWINDOW;
-  si.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION pi{};
-  if (CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                     Wide(program_folder).c_str(), &si, &pi)) {
+  if (StartProcess(exe.c_str(), command, Wide(program_folder).c_str(), SW_SHOWNORMAL, pi)) {
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     return;

@@ -1,6 +1,7 @@
 // platform/files over real Windows files: atomic replace, existence checks
 // that must not be fooled by folders, locks or missing drives, short paths,
-// the listing's file system, and names that code page 932 cannot hold.
+// the listing's file system, names that code page 932 cannot hold, and
+// the second try of a program start Wine lost.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -15,6 +16,7 @@
 #include "core/arguments.h"
 #include "core/filelist.h"
 #include "core/text.h"
+#include "platform/file_ops.h"
 #include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/wstr.h"
@@ -679,6 +681,46 @@ TEST(CurrentFolder, AFolderNameCodePage932CannotHoldComesAsItsShortPath) {
   ASSERT_TRUE(s.has_value());
   EXPECT_TRUE(FolderExists(*s));
   EXPECT_TRUE(SetCurrentFolder(*s));
+}
+
+// A start Wine lost while it set the new process up is tried once more;
+// any other failure is the user's to hear about at once, and a second lost
+// start is reported too rather than tried for ever.
+TEST(StartRetryingLostStart, OnlyAStartLostWhileSettingUpIsTriedAgain) {
+  auto run = [](std::vector<DWORD> failures, int& tries) {
+    tries = 0;
+    return StartRetryingLostStart(
+        [&] {
+          ++tries;
+          if (failures.empty()) return true;
+          SetLastError(failures.front());
+          failures.erase(failures.begin());
+          return false;
+        },
+        1);
+  };
+  int tries = 0;
+  EXPECT_TRUE(run({}, tries));
+  EXPECT_EQ(tries, 1);
+  EXPECT_TRUE(run({ERROR_INTERNAL_ERROR}, tries));
+  EXPECT_EQ(tries, 2);
+  EXPECT_FALSE(run({ERROR_INTERNAL_ERROR, ERROR_INTERNAL_ERROR}, tries));
+  EXPECT_EQ(tries, 2);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INTERNAL_ERROR));
+  for (DWORD other : {ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED, ERROR_NOT_ENOUGH_MEMORY}) {
+    EXPECT_FALSE(run({other, other}, tries));
+    EXPECT_EQ(tries, 1) << other;
+    EXPECT_EQ(GetLastError(), other);
+  }
+
+  // Over the real CreateProcessW: a program that is not there fails once,
+  // with the error the editor's message is chosen by.
+  TempDir dir;
+  std::wstring line = L"\"" + (dir.path() / "none.exe").wstring() + L"\" x";
+  PROCESS_INFORMATION pi{};
+  EXPECT_FALSE(StartProcess(nullptr, line, nullptr, SW_SHOWNORMAL, pi));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(pi.hProcess, nullptr);
 }
 
 }  // namespace
