@@ -28,9 +28,17 @@ Process::Process(const std::wstring& exe, const std::wstring& args, const std::w
   std::wstring cl = L"\"" + exe + L"\"" + (args.empty() ? L"" : L" " + args);
   STARTUPINFOW si{};
   si.cb = sizeof si;
-  if (!CreateProcessW(exe.c_str(), cl.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      cwd.empty() ? nullptr : cwd.c_str(), &si, &info_))
+  // Wine on a loaded machine now and then loses a start while it sets the
+  // process up (ERROR_INTERNAL_ERROR, none of the program ran); that is
+  // the machine, not the program under test, so the start is tried again.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    if (attempt > 0) Sleep(250);
+    if (CreateProcessW(exe.c_str(), cl.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       cwd.empty() ? nullptr : cwd.c_str(), &si, &info_))
+      return;
     info_ = {};
+    if (GetLastError() != ERROR_INTERNAL_ERROR) return;
+  }
 }
 
 Process::~Process() { Kill(); }
