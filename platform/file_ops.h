@@ -1,8 +1,8 @@
 // The file commands of the list over Win32: renaming without ever replacing
-// another file, moving a file to the Recycle Bin, and starting the editor
-// on a file. Paths are code page 932 as the program holds them; what a
-// person reads (and what the editor gets) is the long form, which may hold
-// characters code page 932 cannot.
+// another file, moving a file to the Recycle Bin, and starting programs
+// (the editor on a file, Jw_cad, Varnik from Pocklet). Paths are code page
+// 932 as the program holds them; what a person reads (and what the editor
+// gets) is the long form, which may hold characters code page 932 cannot.
 #pragma once
 
 #include <windows.h>
